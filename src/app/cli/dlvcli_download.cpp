@@ -1,0 +1,11 @@
+#include "dlvcli.h"
+
+namespace dlv::cli {
+
+int CmdDownload(const QStringList &, QTextStream &, QTextStream &err)
+{
+    err << "not available yet\n";
+    return kExitUsage;
+}
+
+} // namespace dlv::cli

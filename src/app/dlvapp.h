@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+class QApplication;
+
+namespace dlv {
+
+class TformMain;
+
+// The program's windows, created in their fixed order at start and kept until
+// exit. The main window comes first; its creation loads the settings.
+struct TAppWindows
+{
+    TAppWindows();
+    ~TAppWindows();
+    std::unique_ptr<TformMain> formMain;
+};
+
+// Sets the application's names and font; call once after QApplication exists.
+void InitApplication(QApplication &app);
+
+// Program entry: creates the windows, shows the main window and runs the event
+// loop until it closes.
+int RunDalvane(QApplication &app);
+
+} // namespace dlv

@@ -1,0 +1,7 @@
+#include "dlvchartevt.h"
+
+namespace dlv {
+
+TChartEvt::TChartEvt(QWidget *pParent) : QCustomPlot(pParent) {}
+
+} // namespace dlv

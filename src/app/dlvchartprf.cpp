@@ -1,0 +1,7 @@
+#include "dlvchartprf.h"
+
+namespace dlv {
+
+TChartPrf::TChartPrf(QWidget *pParent) : QCustomPlot(pParent) {}
+
+} // namespace dlv

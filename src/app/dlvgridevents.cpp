@@ -1,0 +1,7 @@
+#include "dlvgridevents.h"
+
+namespace dlv {
+
+TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent) {}
+
+} // namespace dlv

@@ -1,0 +1,7 @@
+#include "dlvplayer.h"
+
+namespace dlv {
+
+TMediaPlayer::TMediaPlayer(QWidget *pParent) : QWidget(pParent) {}
+
+} // namespace dlv

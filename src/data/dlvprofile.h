@@ -1,0 +1,2 @@
+#pragma once
+// Time-history chart computations (period levels, axis ranges, marker geometry).

@@ -1,0 +1,2 @@
+#pragma once
+// Download progress window.
