@@ -51,12 +51,17 @@ void TCfg::ReportError(const QString &sMessage) const
 
 QString TCfg::DeriveProgDir(const QString &sExeDir)
 {
+    // Only a folder that IS one of the build-output folders is stepped out of;
+    // cutting characters off any path that merely contains the name would
+    // give a broken path (".../Win32/Debugger/x/").
     QString s = WithTrailingSep(sExeDir);
     const QString sep = QDir::separator();
-    if (s.contains(QStringLiteral("Win32") + sep + QStringLiteral("Debug")))
-        s.chop(12);
-    if (s.contains(QStringLiteral("Win32") + sep + QStringLiteral("Release")))
-        s.chop(14);
+    const QString sDebug = QStringLiteral("Win32") + sep + QStringLiteral("Debug") + sep;
+    const QString sRelease = QStringLiteral("Win32") + sep + QStringLiteral("Release") + sep;
+    if (s.endsWith(sDebug))
+        s.chop(sDebug.size());
+    else if (s.endsWith(sRelease))
+        s.chop(sRelease.size());
     return s;
 }
 
