@@ -4,6 +4,13 @@
 #include "dlvmessages.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace dlv {
 
@@ -30,9 +37,45 @@ void InitApplication(QApplication &app)
     InstallGuiErrorReporter();
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+int g_aSignalFds[2] = {-1, -1};
+
+void OnQuitSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_aSignalFds[0], &c, 1);
+}
+
+// SIGTERM or SIGINT (logout, Ctrl+C in a terminal) ends the event loop like
+// closing the window does, so the settings are still saved and the meter
+// thread still stops cleanly.
+void InstallQuitSignals(QApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_aSignalFds) != 0)
+        return;
+    auto *pNotifier = new QSocketNotifier(g_aSignalFds[1], QSocketNotifier::Read, &app);
+    QObject::connect(pNotifier, &QSocketNotifier::activated, &app, [&app] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(g_aSignalFds[1], &c, 1);
+        app.quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = OnQuitSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+} // namespace
+#endif
+
 int RunDalvane(QApplication &app)
 {
     InitApplication(app);
+#ifdef Q_OS_UNIX
+    InstallQuitSignals(app);
+#endif
     TAppWindows windows;
     windows.formMain->show();
     const int nRc = app.exec();

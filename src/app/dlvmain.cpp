@@ -103,6 +103,8 @@ TformMain::TformMain(std::unique_ptr<TCfg> pCfg, QWidget *pParent)
     setFont(font);
     CreateControls();
     CreateMenus();
+    // The designed place: top left of the screen, 928 x 546 client area.
+    move(0, 0);
     resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
     FormCreate();
 }
@@ -424,15 +426,27 @@ void TformMain::FormShow()
     const QRect rcScreen = pScreen ? pScreen->geometry() : QRect(0, 0, 1024, 768);
     if (PlacementRestorable(Cfg->WinLeft(), Cfg->WinTop(), Cfg->WinWidth(), Cfg->WinHeight(),
                             rcScreen.width(), rcScreen.height())) {
-        // Stored values are the outer size, frame included.
-        const QSize szFrame = frameGeometry().size() - geometry().size();
         setWindowState(windowState() & ~Qt::WindowMaximized);
-        move(Cfg->WinLeft(), Cfg->WinTop());
-        resize(Cfg->WinWidth() - szFrame.width(), Cfg->WinHeight() - szFrame.height());
+        ApplyStoredPlacement();
+        // The window manager tells the frame's size only once the window is
+        // mapped; apply the outer size again then, or it would grow by the
+        // frame at every start.
+        QTimer::singleShot(100, this, [this] {
+            if (Cfg && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+                ApplyStoredPlacement();
+        });
     }
     if (Cfg->Maximised())
         setWindowState(windowState() | Qt::WindowMaximized);
     UpdateMenus();
+}
+
+void TformMain::ApplyStoredPlacement()
+{
+    // Stored values are the outer size, frame included.
+    const QSize szFrame = frameGeometry().size() - geometry().size();
+    move(Cfg->WinLeft(), Cfg->WinTop());
+    resize(Cfg->WinWidth() - szFrame.width(), Cfg->WinHeight() - szFrame.height());
 }
 
 void TformMain::resizeEvent(QResizeEvent *pEvent)

@@ -164,6 +164,7 @@ private:
     void FormCreate();
     void FormShow();
     void FormDestroy();
+    void ApplyStoredPlacement();
     void CreateControls();
     void CreateMenus();
 
