@@ -300,7 +300,7 @@ void TformMain::CreateMenus()
     menuFile->setObjectName(QStringLiteral("menuFile"));
     menuDataFolders = item(menuFile, QStringLiteral("&Data Folders"), "menuDataFolders");
     menuFile->addSeparator();
-    menuitemExport = item(menuFile, QStringLiteral("&Export"), "menuitemExport");
+    menuExport = item(menuFile, QStringLiteral("&Export"), "menuExport");
     menuitemPrint = item(menuFile, QStringLiteral("&Print"), "menuitemPrint");
     menuitemPrint->setShortcut(QKeySequence::Print);
     menuFile->addSeparator();
@@ -310,13 +310,13 @@ void TformMain::CreateMenus()
     menuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     menuEdit->setObjectName(QStringLiteral("menuEdit"));
     menuCopyToClip = submenu(menuEdit, QStringLiteral("&Copy to Clipboard"), "menuCopyToClip");
-    menuCopyPrf = submenu(menuCopyToClip, QStringLiteral("Daily &Time History"), "menuCopyPrf");
-    menuCopyPrfChart = item(menuCopyPrf, QStringLiteral("&Chart (graphic)"), "menuCopyPrfChart");
-    menuCopyPrfTable = item(menuCopyPrf, QStringLiteral("&Table of Sound Levels (text)"), "menuCopyPrfTable");
-    menuCopyEvtList = item(menuCopyToClip, QStringLiteral("&List of Events"), "menuCopyEvtList");
+    menuCopyTH = submenu(menuCopyToClip, QStringLiteral("Daily &Time History"), "menuCopyTH");
+    menuCopyTHChart = item(menuCopyTH, QStringLiteral("&Chart (graphic)"), "menuCopyTHChart");
+    menuCopyTHTbl = item(menuCopyTH, QStringLiteral("&Table of Sound Levels (text)"), "menuCopyTHTbl");
+    menuCopyEvents = item(menuCopyToClip, QStringLiteral("&List of Events"), "menuCopyEvents");
     menuCopyEvt = submenu(menuCopyToClip, QStringLiteral("Current &Event"), "menuCopyEvt");
-    menuCopyEvtChart = item(menuCopyEvt, QStringLiteral("&Chart (graphic)"), "menuCopyEvtChart");
-    menuCopyEvtTable = item(menuCopyEvt, QStringLiteral("&Table of Sound Levels (text)"), "menuCopyEvtTable");
+    menuCopyEvtTH = item(menuCopyEvt, QStringLiteral("&Chart (graphic)"), "menuCopyEvtTH");
+    menuCopyEvtTbl = item(menuCopyEvt, QStringLiteral("&Table of Sound Levels (text)"), "menuCopyEvtTbl");
 
     menuView = menuBar()->addMenu(QStringLiteral("&View"));
     menuView->setObjectName(QStringLiteral("menuView"));
@@ -347,25 +347,25 @@ void TformMain::CreateMenus()
         groupEvtParam->addAction(p);
     }
 
-    menuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    menuHelp->setObjectName(QStringLiteral("menuHelp"));
-    menuHelpOverview = item(menuHelp, QStringLiteral("&Overview"), "menuHelpOverview");
+    menuItemHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    menuItemHelp->setObjectName(QStringLiteral("menuItemHelp"));
+    menuHelpOverview = item(menuItemHelp, QStringLiteral("&Overview"), "menuHelpOverview");
     menuHelpOverview->setShortcut(QKeySequence::HelpContents);
-    menuHelpMeter = submenu(menuHelp, QStringLiteral("&Sound Level Meter"), "menuHelpMeter");
-    menuHelpMeterConfig = item(menuHelpMeter, QStringLiteral("&Meter Configuration"), "menuHelpMeterConfig");
-    menuHelpDownloading = item(menuHelpMeter, QStringLiteral("&Downloading Measurements"), "menuHelpDownloading");
-    menuHelpUI = submenu(menuHelp, QStringLiteral("&User Interface"), "menuHelpUI");
-    menuHelpTHGraph = item(menuHelpUI, QStringLiteral("&Time History Graph"), "menuHelpTHGraph");
+    menuHelpSlm = submenu(menuItemHelp, QStringLiteral("&Sound Level Meter"), "menuHelpSlm");
+    menuHelpSlmConfig = item(menuHelpSlm, QStringLiteral("&Meter Configuration"), "menuHelpSlmConfig");
+    menuHelpDownload = item(menuHelpSlm, QStringLiteral("&Downloading Measurements"), "menuHelpDownload");
+    menuHelpUI = submenu(menuItemHelp, QStringLiteral("&User Interface"), "menuHelpUI");
+    menuHelpTH = item(menuHelpUI, QStringLiteral("&Time History Graph"), "menuHelpTH");
     menuHelpEvents = item(menuHelpUI, QStringLiteral("&Events"), "menuHelpEvents");
-    menuHelpReports = submenu(menuHelp, QStringLiteral("&Reports"), "menuHelpReports");
-    menuHelpPrinting = item(menuHelpReports, QStringLiteral("&Printing Reports"), "menuHelpPrinting");
-    menuHelpClipboard = item(menuHelpReports, QStringLiteral("&Clipboard"), "menuHelpClipboard");
-    menuHelpExportHtml = item(menuHelpReports, QStringLiteral("Export to &HTML"), "menuHelpExportHtml");
-    menuHelpExportCsv = item(menuHelpReports, QStringLiteral("Export to CS&V"), "menuHelpExportCsv");
-    menuHelpFileMgmt = item(menuHelp, QStringLiteral("&File Management"), "menuHelpFileMgmt");
-    menuHelpGlossary = item(menuHelp, QStringLiteral("&Glossary"), "menuHelpGlossary");
-    menuHelp->addSeparator();
-    menuHelpAbout = item(menuHelp, QStringLiteral("&About"), "menuHelpAbout");
+    menuReports = submenu(menuItemHelp, QStringLiteral("&Reports"), "menuReports");
+    menuHelpPrint = item(menuReports, QStringLiteral("&Printing Reports"), "menuHelpPrint");
+    menuHelpClipboard = item(menuReports, QStringLiteral("&Clipboard"), "menuHelpClipboard");
+    menuHelpHTML = item(menuReports, QStringLiteral("Export to &HTML"), "menuHelpHTML");
+    menuHelpCSV = item(menuReports, QStringLiteral("Export to CS&V"), "menuHelpCSV");
+    menuHelpFileMan = item(menuItemHelp, QStringLiteral("&File Management"), "menuHelpFileMan");
+    menuHelpGlossary = item(menuItemHelp, QStringLiteral("&Glossary"), "menuHelpGlossary");
+    menuItemHelp->addSeparator();
+    menuHelpAbout = item(menuItemHelp, QStringLiteral("&About"), "menuHelpAbout");
     menuHelpAbout->setMenuRole(QAction::AboutRole);
 
     connect(menuitemExit, &QAction::triggered, this, &TformMain::menuitemExitClick);

@@ -201,7 +201,7 @@ TEST(MainMenus, NothingLoadedDisablesTheDayCommands)
     EXPECT_FALSE(form.menuSLMDetails->isEnabled());
     EXPECT_FALSE(form.menuEvtParam->menuAction()->isEnabled());
     EXPECT_TRUE(form.menuDataFolders->isEnabled());
-    EXPECT_TRUE(form.menuitemExport->isEnabled());
+    EXPECT_TRUE(form.menuExport->isEnabled());
     EXPECT_TRUE(form.menuitemExit->isEnabled());
     EXPECT_TRUE(form.menuHelpAbout->isEnabled());
     // The day panel and the day buttons wait for a day.
