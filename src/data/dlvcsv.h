@@ -20,6 +20,10 @@ public:
     TCsvFile();
 
     bool CreateFile(const QString &sPath, const QString &sHeader, bool bOverwrite);
+    // Starts a new file in memory only: the header line as the one line, loaded,
+    // with sPath as the target of SaveFile. Nothing is written until SaveFile,
+    // so a failed save never leaves a half-written file behind.
+    void NewFile(const QString &sPath, const QString &sHeader);
     bool LoadFile(const QString &sPath);
     bool FileChanged(const QString &sPath);
     void SetFilter(const QString &sValue); // the Filter property
@@ -29,6 +33,9 @@ public:
     double FieldFloat(int nRecord, const QString &sFld) const;
     bool FieldBool(int nRecord, const QString &sFld) const;
     int AppendRec();
+    // Appends a record holding slFields in header order (missing ones empty,
+    // extra ones dropped); the same line AppendRec plus the setters would give.
+    int AppendRec(const QStringList &slFields);
     void SetFieldStr(int nRecord, const QString &sFld, const QString &sVal);
     void SetFieldInt(int nRecord, const QString &sFld, int nVal);
     void SetFieldBool(int nRecord, const QString &sFld, bool bVal);
@@ -37,6 +44,9 @@ public:
     // Line format helpers, shared with every writer of comma-separated lines.
     static QStringList SplitLine(const QString &sLine);
     static QString JoinLine(const QStringList &slFields);
+    // The reading rule of SplitLine with another separator (the filter's "=",
+    // the ";" of the calibration list).
+    static QStringList SplitDelimited(QStringView sv, QChar cSep);
 
 private:
     int FieldIndex(const QString &sFld) const;

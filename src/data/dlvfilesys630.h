@@ -3,6 +3,7 @@
 #include "dlvfiles.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -130,7 +131,10 @@ public:
 
 private:
     bool LoadRunProfile(int nIndex);
+    void LoadRunEvents(const QString &sPath, int nRun);
+    bool AddEvent(TEvent &&evt); // false when the table is full (entry dropped)
     void LoadEvtNotes();
+    bool EventSpan(int nIndex, int &nFirst, int &nLast) const;
     double EventLAeq(int nIndex) const;
     double EventLAFMax(int nIndex) const;
 
@@ -140,6 +144,11 @@ private:
     std::vector<TBinFile> abinfile;
     bool bHasProfile = false;
     int32_t nEvents = 0;
+    std::vector<char> m_abyBuf; // read buffer, kept between loads
 };
+
+// Splits the text of TFileSys630::Calibrations into its labels, in order (at
+// each ";" outside double quotes, quotes removed).
+QStringList SplitCalibrations(const QString &sCalibrations);
 
 } // namespace dlv
