@@ -1,5 +1,6 @@
 #include "dlvapp.h"
 
+#include "dlvdownload.h"
 #include "dlvmain.h"
 #include "dlvmessages.h"
 
@@ -17,7 +18,9 @@ namespace dlv {
 TAppWindows::TAppWindows()
 {
     formMain = std::make_unique<TformMain>();
-    // Later windows (download, printing, about, help, data folders, export)
+    formDownload = std::make_unique<TformDownload>(formMain.get());
+    formMain->SetDownloadForm(formDownload.get());
+    // Later windows (printing, about, help, data folders, export)
     // are created here, in that order, as they are built.
 }
 

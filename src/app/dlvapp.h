@@ -6,6 +6,7 @@ class QApplication;
 
 namespace dlv {
 
+class TformDownload;
 class TformMain;
 
 // The program's windows, created in their fixed order at start and kept until
@@ -14,6 +15,9 @@ struct TAppWindows
 {
     TAppWindows();
     ~TAppWindows();
+    // Declared before the main window so that it is destroyed after it: the
+    // main window stops the meter thread, which reads the download window.
+    std::unique_ptr<TformDownload> formDownload;
     std::unique_ptr<TformMain> formMain;
 };
 
