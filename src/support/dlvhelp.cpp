@@ -6,10 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -68,8 +68,9 @@ QString HelpPageFor(const QString &sMenuItem)
 }
 
 TformHelp::TformHelp(const QString &sProgDir, QWidget *pCentreOn)
-    : QWidget(pCentreOn, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                             | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QWidget(pCentreOn,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
     , pCentreOn(pCentreOn)
 {
     QString sDir = QDir::fromNativeSeparators(sProgDir);
@@ -85,10 +86,17 @@ TformHelp::TformHelp(const QString &sProgDir, QWidget *pCentreOn)
     setFont(font);
     CreateControls();
     resize(kClientWidth, kClientHeight);
+}
 
-    auto *pEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    pEscape->setContext(Qt::WindowShortcut);
-    connect(pEscape, &QShortcut::activated, this, &TformHelp::btnCloseClick);
+void TformHelp::keyPressEvent(QKeyEvent *pEvent)
+{
+    // Escape reaches the window from whichever pane or button has the focus,
+    // as in a dialog.
+    if (pEvent->key() == Qt::Key_Escape && pEvent->modifiers() == Qt::NoModifier) {
+        btnCloseClick();
+        return;
+    }
+    QWidget::keyPressEvent(pEvent);
 }
 
 void TformHelp::CreateControls()
@@ -126,7 +134,7 @@ void TformHelp::CreateControls()
 
     connect(btnClose, &QPushButton::clicked, this, &TformHelp::btnCloseClick);
     connect(browserContents, &QTextBrowser::anchorClicked, this,
-            &TformHelp::browserContentsBeforeNavigate2);
+        &TformHelp::browserContentsBeforeNavigate2);
     connect(browser, &QTextBrowser::anchorClicked, this, &TformHelp::browserBeforeNavigate2);
 }
 

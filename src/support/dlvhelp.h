@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
 class QPushButton;
 class QTextBrowser;
 class QUrl;
@@ -18,17 +19,17 @@ struct THelpTopic
 };
 
 inline constexpr THelpTopic aHelpTopics[] = {
-    {"menuHelpOverview", "overview.html"},
-    {"menuHelpSlmConfig", "meter-config/index.html"},
-    {"menuHelpDownload", "downloading/index.html"},
-    {"menuHelpTH", "ui/time-history.html"},
-    {"menuHelpEvents", "ui/events.html"},
-    {"menuHelpPrint", "printing/index.html"},
-    {"menuHelpClipboard", "exporting/clipboard.html"},
-    {"menuHelpHTML", "exporting/html.html"},
-    {"menuHelpCSV", "exporting/csv.html"},
-    {"menuHelpFileMan", "fileman.html"},
-    {"menuHelpGlossary", "glossary.html"},
+    { "menuHelpOverview", "overview.html" },
+    { "menuHelpSlmConfig", "meter-config/index.html" },
+    { "menuHelpDownload", "downloading/index.html" },
+    { "menuHelpTH", "ui/time-history.html" },
+    { "menuHelpEvents", "ui/events.html" },
+    { "menuHelpPrint", "printing/index.html" },
+    { "menuHelpClipboard", "exporting/clipboard.html" },
+    { "menuHelpHTML", "exporting/html.html" },
+    { "menuHelpCSV", "exporting/csv.html" },
+    { "menuHelpFileMan", "fileman.html" },
+    { "menuHelpGlossary", "glossary.html" },
 };
 
 // Pages opened by the Help buttons of the Data Folders and export dialogs.
@@ -58,6 +59,9 @@ public:
     void ShowHelp(const QString &sHelpUrl);
 
     QString HelpDir() const { return sHelpDir; }
+
+protected:
+    void keyPressEvent(QKeyEvent *pEvent) override;
 
 private:
     void CreateControls();
