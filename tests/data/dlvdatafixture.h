@@ -4,10 +4,22 @@
 #include "dlvmeterfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
 
 namespace dlv::test {
+
+// Template for temporary folders of the data tests: in RAM when the machine
+// has /dev/shm, so the thousands of small writes and synced saves of the
+// corruption tests do not wait for the disk.
+inline QString FastTempTemplate()
+{
+    const QString sShm = QStringLiteral("/dev/shm");
+    const QString sRoot = QFileInfo(sShm).isDir() && QFileInfo(sShm).isWritable() ? sShm
+                                                                                  : QDir::tempPath();
+    return sRoot + QStringLiteral("/dlv-data-test-XXXXXX");
+}
 
 // A data folder in a temporary directory with one day folder of one meter,
 // and a day measurement reading from it. Tests write the meter's files into
@@ -51,7 +63,7 @@ public:
     std::unique_ptr<TFileSys630> fs;
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{FastTempTemplate()};
     QString m_sMeter, m_sDate;
 };
 
