@@ -142,8 +142,11 @@ void TformHelp::ShowHelp(const QString &sHelpUrl)
 {
     LoadPane(browserContents, QUrl::fromLocalFile(sHelpDir + QStringLiteral("contents.html")));
     // The topic may carry a fragment ("glossary.html#leq"): resolve it as a
-    // link relative to the help folder rather than as a file name.
-    const QUrl urlTopic = QUrl::fromLocalFile(sHelpDir).resolved(QUrl(sHelpUrl));
+    // link relative to the help folder rather than as a file name. Topic
+    // names written with Windows separators mean the same page.
+    QString sTopic = sHelpUrl;
+    sTopic.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QUrl urlTopic = QUrl::fromLocalFile(sHelpDir).resolved(QUrl(sTopic));
     LoadPane(browser, urlTopic);
 
     if (!bPlaced) {

@@ -58,8 +58,6 @@ public:
     // right one, then shows the window, or raises it when already shown.
     void ShowHelp(const QString &sHelpUrl);
 
-    QString HelpDir() const { return sHelpDir; }
-
 protected:
     void keyPressEvent(QKeyEvent *pEvent) override;
 

@@ -191,6 +191,15 @@ TEST_F(HelpWindow, ContentsLinkToTheContentsPageStaysInTheContentsPane)
     EXPECT_EQ(browser->source(), HelpUrl("topic-a.html"));
 }
 
+TEST_F(HelpWindow, TopicNamesMayCarryAFragmentOrWindowsSeparators)
+{
+    pHelp->ShowHelp(QStringLiteral("sub\\topic-b.html"));
+    EXPECT_EQ(browser->source(), HelpUrl("sub/topic-b.html"));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("TOPIC-B")));
+    pHelp->ShowHelp(QStringLiteral("sub/topic-b.html#part"));
+    EXPECT_EQ(browser->source(), HelpUrl("sub/topic-b.html#part"));
+}
+
 TEST_F(HelpWindow, WebAndMailLinksGoToTheDesktopAndLeaveBothPanes)
 {
     TUrlSink sink;
