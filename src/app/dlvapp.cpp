@@ -1,6 +1,8 @@
 #include "dlvapp.h"
 
 #include "dlvdownload.h"
+#include "dlvcfg.h"
+#include "dlvhelp.h"
 #include "dlvmain.h"
 #include "dlvmessages.h"
 
@@ -20,6 +22,8 @@ TAppWindows::TAppWindows()
     formMain = std::make_unique<TformMain>();
     formDownload = std::make_unique<TformDownload>(formMain.get());
     formMain->SetDownloadForm(formDownload.get());
+    formHelp = new TformHelp(Cfg->ProgDir(), formMain.get());
+    formMain->SetHelpForm(formHelp);
     // Later windows (printing, about, help, data folders, export)
     // are created here, in that order, as they are built.
 }

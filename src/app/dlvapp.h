@@ -7,6 +7,7 @@ class QApplication;
 namespace dlv {
 
 class TformDownload;
+class TformHelp;
 class TformMain;
 
 // The program's windows, created in their fixed order at start and kept until
@@ -19,6 +20,7 @@ struct TAppWindows
     // main window stops the meter thread, which reads the download window.
     std::unique_ptr<TformDownload> formDownload;
     std::unique_ptr<TformMain> formMain;
+    TformHelp *formHelp = nullptr; // owned by the main window (its Qt parent)
 };
 
 // Sets the application's names and font; call once after QApplication exists.

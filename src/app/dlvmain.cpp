@@ -7,6 +7,7 @@
 #include "dlvfiles.h"
 #include "dlvfilesys630.h"
 #include "dlvgridevents.h"
+#include "dlvhelp.h"
 #include "dlvplayer.h"
 
 #include <QAction>
@@ -370,6 +371,10 @@ void TformMain::CreateMenus()
 
     connect(menuitemExit, &QAction::triggered, this, &TformMain::menuitemExitClick);
     connect(menuHelpAbout, &QAction::triggered, this, &TformMain::menuHelpAboutClick);
+    for (QAction *p : {menuHelpOverview, menuHelpSlmConfig, menuHelpDownload, menuHelpTH,
+                       menuHelpEvents, menuHelpPrint, menuHelpClipboard, menuHelpHTML, menuHelpCSV,
+                       menuHelpFileMan, menuHelpGlossary})
+        connect(p, &QAction::triggered, this, &TformMain::LoadHelp);
 }
 
 void TformMain::FormCreate()
@@ -506,6 +511,13 @@ void TformMain::FormDestroy()
 void TformMain::menuitemExitClick()
 {
     close();
+}
+
+void TformMain::LoadHelp()
+{
+    const QString sPage = HelpPageFor(sender() ? sender()->objectName() : QString());
+    if (formHelp && !sPage.isEmpty())
+        formHelp->ShowHelp(sPage);
 }
 
 void TformMain::menuHelpAboutClick()

@@ -26,9 +26,11 @@ class TChartPrf;
 class TDLVFileSys;
 class TFileSys630;
 class TformDownload;
+class TformHelp;
 class TGridEvents;
 class TMediaPlayer;
 class TMeterThread;
+enum class TMPBtnType;
 
 // The main window: meter and day selection, the day view (time-history chart,
 // meter details, event list, event chart and player) and the menus. One
@@ -52,6 +54,7 @@ public:
 
     // Windows created after the main window (program entry).
     void SetDownloadForm(TformDownload *p) { formDownload = p; }
+    void SetHelpForm(TformHelp *p) { formHelp = p; }
 
     // Public fields used across subsystems.
     std::unique_ptr<TFileSys630> fs630;
@@ -61,7 +64,10 @@ public:
     // Navigation (dlvmain_nav.cpp)
     void ShowMeters();
     void ShowFolders();
-    void LoadDay(int nListIndex);
+    // True when the day's run headers were read and the day is shown; false
+    // when they could not be (the measurement and the view stay on the day
+    // they held) or a loading step raised an error (shown to the user).
+    bool LoadDay(int nListIndex);
     void MeterStatusChange(int nSlmStat); // dlvmain_meter.cpp
     void ShowMeterDetails();
 
@@ -171,6 +177,7 @@ private:
     // Handlers
     void menuitemExitClick();
     void menuHelpAboutClick();
+    void LoadHelp(); // every topic item of the Help menu
     void comboMetersChange();                 // dlvmain_nav.cpp
     void listboxFoldersClick();               // dlvmain_nav.cpp
     void menuDataFoldersClick();              // dlvmain_nav.cpp
@@ -183,6 +190,13 @@ private:
     void CommitEvtNotes();                    // dlvmain_events.cpp
     void SetNotesEditing(bool bOn);           // dlvmain_events.cpp
     void gridEventsSelectCell(int nCol, int nRow); // dlvmain_events.cpp
+    void gridEventsKeyDown(int nKey);         // dlvmain_events.cpp
+    void gridEventsExit();                    // dlvmain_events.cpp
+    void gridEventsMouseDown(int nCol, int nRow); // dlvmain_events.cpp
+    void gridEventsFixedCellClick(int nCol);  // dlvmain_events.cpp
+    void menuEvtParamClick();                 // dlvmain_events.cpp
+    bool GridHoldsLoadedDay() const;          // dlvmain_events.cpp
+    void mplayerClick(TMPBtnType btn);        // dlvmain_evtchart.cpp
     void gridEventsDblClick();                // dlvmain_evtchart.cpp
     void SyncPlayCursor(bool bPlay);          // dlvmain_evtchart.cpp
     void timerWavTimer();                     // dlvmain_evtchart.cpp
@@ -197,10 +211,15 @@ private:
     void ConnectEvents();     // dlvmain_events.cpp
     void ConnectEvtChart();   // dlvmain_evtchart.cpp
 
+    // Day-list text of a day folder (dlvmain_nav.cpp).
+    static QString DayText(const QString &sFolder);
+    void HideDayView(); // dlvmain_nav.cpp
+
     std::unique_ptr<TCfg> m_pCfg;
     std::unique_ptr<TDLVFileSys> filesys;
     std::unique_ptr<TMeterThread> slm;
     TformDownload *formDownload = nullptr;
+    TformHelp *formHelp = nullptr;
     int nEvtCursor = -1;
     bool bEvtNotesEdited = false;
     bool m_bDestroyed = false;
