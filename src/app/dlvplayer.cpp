@@ -1,7 +1,305 @@
 #include "dlvplayer.h"
 
+#include <QAudioDevice>
+#include <QAudioOutput>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLoggingCategory>
+#include <QMediaPlayer>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+
 namespace dlv {
 
-TMediaPlayer::TMediaPlayer(QWidget *pParent) : QWidget(pParent) {}
+Q_LOGGING_CATEGORY(lcPlayer, "dlv.player")
+
+namespace {
+
+quint32 Le32(const char *p)
+{
+    const auto *u = reinterpret_cast<const uchar *>(p);
+    return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
+}
+
+quint16 Le16(const char *p)
+{
+    const auto *u = reinterpret_cast<const uchar *>(p);
+    return quint16(u[0] | u[1] << 8);
+}
+
+} // namespace
+
+TWavInfo ReadWavInfo(const QString &sPath)
+{
+    TWavInfo info;
+    QFile f(sPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return info;
+    const qint64 nSize = f.size();
+    char hdr[12];
+    if (f.read(hdr, 12) != 12 || memcmp(hdr, "RIFF", 4) != 0 || memcmp(hdr + 8, "WAVE", 4) != 0)
+        return info;
+    quint32 dwByteRate = 0;
+    bool bFmt = false;
+    // Walk the chunks; every size comes from the file, so each step is
+    // checked against what is really there.
+    qint64 nPos = 12;
+    while (nPos + 8 <= nSize) {
+        char ch[8];
+        if (!f.seek(nPos) || f.read(ch, 8) != 8)
+            return info;
+        const qint64 nChunk = Le32(ch + 4);
+        const qint64 nBody = nPos + 8;
+        if (memcmp(ch, "fmt ", 4) == 0) {
+            char fmt[16];
+            if (nChunk < 16 || f.read(fmt, 16) != 16)
+                return info;
+            const quint16 wChannels = Le16(fmt + 2);
+            dwByteRate = Le32(fmt + 8);
+            if (wChannels == 0 || dwByteRate == 0)
+                return info;
+            bFmt = true;
+        } else if (memcmp(ch, "data", 4) == 0) {
+            if (!bFmt)
+                return info;
+            // A recording cut short plays what is there.
+            const qint64 nData = qMin(nChunk, nSize - nBody);
+            info.nLengthMs = nData * 1000 / dwByteRate;
+            info.bValid = true;
+            return info;
+        }
+        nPos = nBody + nChunk + (nChunk & 1); // chunks are padded to even sizes
+    }
+    return info;
+}
+
+TMediaPlayer::TMediaPlayer(QWidget *pParent) : QWidget(pParent)
+{
+    auto *pLayout = new QHBoxLayout(this);
+    pLayout->setContentsMargins(4, 4, 4, 4);
+    pLayout->setSpacing(1);
+    auto button = [this, pLayout](QStyle::StandardPixmap icon, const QString &sTip,
+                                  const char *pszName, TMPBtnType btn) {
+        auto *p = new QToolButton(this);
+        p->setObjectName(QLatin1String(pszName));
+        p->setIcon(style()->standardIcon(icon));
+        p->setToolTip(sTip);
+        p->setFixedSize(29, 27);
+        pLayout->addWidget(p);
+        connect(p, &QToolButton::clicked, this, [this, btn] { ButtonClick(btn); });
+        return p;
+    };
+    btnPlay = button(QStyle::SP_MediaPlay, QStringLiteral("Play"), "btnPlay", TMPBtnType::btPlay);
+    btnPause = button(QStyle::SP_MediaPause, QStringLiteral("Pause"), "btnPause", TMPBtnType::btPause);
+    btnStop = button(QStyle::SP_MediaStop, QStringLiteral("Stop"), "btnStop", TMPBtnType::btStop);
+    pLayout->addStretch(1);
+}
+
+TMediaPlayer::~TMediaPlayer()
+{
+    // The owner is being torn down: nothing may reach it from here on.
+    blockSignals(true);
+    if (m_pPlayer) {
+        m_pPlayer->disconnect(this);
+        m_pPlayer->stop();
+    }
+}
+
+void TMediaPlayer::ButtonClick(TMPBtnType btn)
+{
+    // The owner's reaction (the cursor) runs first, then the button acts.
+    emit Click(btn);
+    switch (btn) {
+    case TMPBtnType::btPlay:
+        Play();
+        break;
+    case TMPBtnType::btPause:
+        Pause();
+        break;
+    case TMPBtnType::btStop:
+        Stop();
+        break;
+    }
+}
+
+void TMediaPlayer::EnsureBackend()
+{
+    if (m_pPlayer)
+        return;
+    // Created on first use: a window that never plays never starts the
+    // multimedia stack.
+    m_pPlayer = new QMediaPlayer(this);
+    m_pAudio = new QAudioOutput(m_pPlayer);
+    m_pPlayer->setAudioOutput(m_pAudio);
+    connect(m_pPlayer, &QMediaPlayer::mediaStatusChanged, this, &TMediaPlayer::BackendStatus);
+    connect(m_pPlayer, &QMediaPlayer::errorOccurred, this, &TMediaPlayer::BackendError);
+}
+
+void TMediaPlayer::SetBackendEnabled(bool b)
+{
+    if (b == m_bBackend)
+        return;
+    Close();
+    m_bBackend = b;
+}
+
+bool TMediaPlayer::Open(const QString &sFile)
+{
+    Close();
+    const TWavInfo info = ReadWavInfo(sFile);
+    if (!info.bValid) {
+        qCDebug(lcPlayer) << "not a playable WAV:" << sFile;
+        return false;
+    }
+    m_sFile = sFile;
+    m_nWavLength = info.nLengthMs;
+    m_bOpen = true;
+    m_eOwnMode = TMPModes::mpStopped;
+    m_nOwnPos = 0;
+    if (m_bBackend) {
+        EnsureBackend();
+        m_pPlayer->setSource(QUrl::fromLocalFile(sFile));
+    }
+    return true;
+}
+
+void TMediaPlayer::Close()
+{
+    if (m_pPlayer && m_bOpen) {
+        m_pPlayer->stop();
+        m_pPlayer->setSource(QUrl());
+    }
+    m_bOpen = false;
+    m_bLoaded = false;
+    m_sFile.clear();
+    m_nWavLength = 0;
+    m_nPendingPos = -1;
+    m_eOwnMode = TMPModes::mpStopped;
+    m_nOwnPos = 0;
+}
+
+bool TMediaPlayer::Loaded() const
+{
+    return m_bOpen && (!m_bBackend || m_bLoaded);
+}
+
+void TMediaPlayer::BackendStatus()
+{
+    switch (m_pPlayer->mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+    case QMediaPlayer::EndOfMedia:
+        if (!m_bLoaded && m_bOpen) {
+            m_bLoaded = true;
+            if (m_nPendingPos >= 0)
+                m_pPlayer->setPosition(m_nPendingPos);
+            m_nPendingPos = -1;
+        }
+        break;
+    case QMediaPlayer::InvalidMedia:
+        BackendError();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMediaPlayer::BackendError()
+{
+    if (!m_bOpen)
+        return;
+    qCDebug(lcPlayer) << "backend refused" << m_sFile << m_pPlayer->errorString();
+    Close();
+    emit OpenFailed();
+}
+
+void TMediaPlayer::Play()
+{
+    if (!m_bOpen)
+        return;
+    if (!m_bBackend) {
+        m_eOwnMode = TMPModes::mpPlaying;
+        return;
+    }
+    m_pPlayer->play();
+}
+
+void TMediaPlayer::Pause()
+{
+    if (!m_bOpen)
+        return;
+    if (!m_bBackend) {
+        m_eOwnMode = TMPModes::mpPaused;
+        return;
+    }
+    m_pPlayer->pause();
+}
+
+void TMediaPlayer::Stop()
+{
+    if (!m_bOpen)
+        return;
+    if (!m_bBackend) {
+        m_eOwnMode = TMPModes::mpStopped;
+        return;
+    }
+    m_pPlayer->stop(); // Qt's stop rewinds too
+    m_nPendingPos = -1;
+}
+
+qint64 TMediaPlayer::Position() const
+{
+    if (!m_bOpen)
+        return 0;
+    if (!m_bBackend)
+        return m_nOwnPos;
+    if (m_nPendingPos >= 0)
+        return m_nPendingPos;
+    return m_pPlayer->position();
+}
+
+void TMediaPlayer::SetPosition(qint64 nMs)
+{
+    if (!m_bOpen)
+        return;
+    nMs = qBound<qint64>(0, nMs, Length());
+    if (!m_bBackend) {
+        m_nOwnPos = nMs;
+        return;
+    }
+    if (!m_bLoaded) {
+        m_nPendingPos = nMs;
+        return;
+    }
+    m_pPlayer->setPosition(nMs);
+}
+
+qint64 TMediaPlayer::Length() const
+{
+    if (!m_bOpen)
+        return 0;
+    if (m_bBackend && m_pPlayer->duration() > 0)
+        return m_pPlayer->duration();
+    return m_nWavLength;
+}
+
+TMPModes TMediaPlayer::Mode() const
+{
+    if (!m_bOpen)
+        return TMPModes::mpNotReady;
+    if (!m_bBackend)
+        return m_eOwnMode;
+    switch (m_pPlayer->playbackState()) {
+    case QMediaPlayer::PlayingState:
+        return TMPModes::mpPlaying;
+    case QMediaPlayer::PausedState:
+        return TMPModes::mpPaused;
+    case QMediaPlayer::StoppedState:
+        break;
+    }
+    return TMPModes::mpStopped;
+}
 
 } // namespace dlv
