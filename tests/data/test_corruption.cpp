@@ -156,14 +156,21 @@ TEST_F(Corruption, HugeAnnouncedCountsAndRunNumbers)
     EXPECT_EQ(fx.fs->aevt[4].sWavFile, QStringLiteral("R65535E001.WAV"));
 }
 
+// A byte string literal with its zero bytes, without the terminating one.
+template <size_t N>
+QByteArray Bytes(const char (&ac)[N])
+{
+    return QByteArray(ac, N - 1);
+}
+
 TEST(CsvCorruption, AnyBytesLoadAndSave)
 {
     QTemporaryDir dir(dlv::test::FastTempTemplate());
     const QString sPath = dir.path() + QStringLiteral("/x.csv");
     const QByteArray abSeeds[] = {
-        QByteArray("\xFF\xFE" "E\0v\0,\0N\0\r\0\n\0\"\0", 18), // UTF-16 with an odd tail below
+        Bytes("\xFF\xFE" "E\0v\0,\0N\0\r\0\n\0\"\0" "x"), // UTF-16 with an odd tail
         QByteArray("\xEF\xBB\xBF" "Event,Notes\r\n\"unclosed,\xC3\r\n\xE2\x82"),
-        QByteArray("\xFE\xFF\0E\0,\0\"\0\"\0\"\0,", 17),
+        Bytes("\xFE\xFF\0E\0,\0\"\0\"\0\"\0,"),
         QByteArray("Event,Notes,Report\r\n\"\"\"\",\",\",\r\n\x80\x81\xFE\r\r\n"),
     };
     std::mt19937 rng(7);
