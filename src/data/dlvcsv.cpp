@@ -116,52 +116,70 @@ bool WriteLines(const QString &sPath, const QStringList &sl, int nBomKind)
 
 TCsvFile::TCsvFile() = default;
 
-QStringList TCsvFile::SplitDelimited(QStringView sv, QChar cSep)
+void TCsvFile::SplitInto(QStringView sv, QChar cSep, QStringList &slOut)
 {
-    QStringList sl;
+    // Fills slOut in place: its strings keep their buffers from line to line.
+    qsizetype nFields = 0;
+    auto next = [&slOut, &nFields]() -> QString & {
+        if (nFields < slOut.size())
+            slOut[nFields].resize(0);
+        else
+            slOut.append(QString());
+        return slOut[nFields++];
+    };
     const qsizetype n = sv.size();
-    if (n == 0)
-        return sl;
     qsizetype i = 0;
-    for (;;) {
-        QString sField;
-        if (i < n && sv[i] == QLatin1Char('"')) {
+    while (n > 0) {
+        QString &sField = next();
+        if (sv[i] == QLatin1Char('"')) {
             ++i;
             for (;;) {
+                const qsizetype nStart = i;
+                while (i < n && sv[i] != QLatin1Char('"'))
+                    ++i;
+                sField.append(sv.mid(nStart, i - nStart));
                 if (i >= n)
                     break; // no closing quote: the field runs to the end
-                if (sv[i] == QLatin1Char('"')) {
-                    if (i + 1 < n && sv[i + 1] == QLatin1Char('"')) {
-                        sField += QLatin1Char('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
+                if (i + 1 < n && sv[i + 1] == QLatin1Char('"')) {
+                    sField += QLatin1Char('"'); // a doubled quote stands for one
+                    i += 2;
+                    continue;
                 }
-                sField += sv[i++];
+                ++i; // the closing quote
+                break;
             }
-            // Anything between the closing quote and the next separator is kept.
-            const qsizetype nStart = i;
-            while (i < n && sv[i] != cSep)
-                ++i;
-            sField += sv.mid(nStart, i - nStart);
-        } else {
-            const qsizetype nStart = i;
-            while (i < n && sv[i] != cSep)
-                ++i;
-            sField = sv.mid(nStart, i - nStart).toString();
         }
-        sl.append(sField);
+        // The rest of the field up to the separator (all of an unquoted field;
+        // anything after the closing quote of a quoted one is kept too).
+        const qsizetype nStart = i;
+        while (i < n && sv[i] != cSep)
+            ++i;
+        sField.append(sv.mid(nStart, i - nStart));
         if (i >= n)
             break;
         ++i; // past the separator; a separator at the very end gives an empty field
         if (i == n) {
-            sl.append(QString());
+            next();
             break;
         }
     }
+    slOut.resize(nFields);
+}
+
+QStringList TCsvFile::SplitDelimited(QStringView sv, QChar cSep)
+{
+    QStringList sl;
+    SplitInto(sv, cSep, sl);
     return sl;
+}
+
+void TCsvFile::SplitRecord(int nRecord, QStringList &slOut) const
+{
+    if (!bLoaded || nRecord < 0 || nRecord >= RecCount()) {
+        slOut.resize(0);
+        return;
+    }
+    SplitInto(pslFile->at(nRecord), QLatin1Char(','), slOut);
 }
 
 QStringList TCsvFile::SplitLine(const QString &sLine)

@@ -47,9 +47,17 @@ public:
     // The reading rule of SplitLine with another separator (the filter's "=",
     // the ";" of the calibration list).
     static QStringList SplitDelimited(QStringView sv, QChar cSep);
+    // The same into slOut, reusing its strings (for reading many lines).
+    static void SplitInto(QStringView sv, QChar cSep, QStringList &slOut);
+
+    // Index of a field name in the header (first match, letter case ignored),
+    // -1 when it is not there.
+    int FieldIndex(const QString &sFld) const;
+    // Every field of a record, split once into slOut (empty when there is no
+    // such record or nothing is loaded); FieldStr of each name in one go.
+    void SplitRecord(int nRecord, QStringList &slOut) const;
 
 private:
-    int FieldIndex(const QString &sFld) const;
 
     QStringList slHeader;
     QStringList slFile;

@@ -56,10 +56,125 @@ qint64 ReadUpTo(QFile &f, char *p, qint64 nLen)
                              QDir::toNativeSeparators(sFile)));
 }
 
-QString HmsText(int nSec)
+// Appends n (>= 0) in decimal with at least nWidth digits ("%3.3d" and the
+// like). Strings of the event table are rebuilt in place on every load, so
+// they keep their buffers instead of going through a formatted copy.
+void AppendPadded(QString &s, int n, int nWidth)
 {
-    return QString::asprintf("%2.2d:%2.2d:%2.2d", nSec / 3600, nSec % 3600 / 60,
-                             nSec % 3600 % 60);
+    char ac[16];
+    int nLen = 0;
+    unsigned u = static_cast<unsigned>(n);
+    do {
+        ac[nLen++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    while (nLen < nWidth)
+        ac[nLen++] = '0';
+    const qsizetype nAt = s.size();
+    s.resize(nAt + nLen);
+    QChar *p = s.data() + nAt;
+    while (nLen > 0)
+        *p++ = QLatin1Char(ac[--nLen]);
+}
+
+// "%2.2d:%2.2d:%2.2d" of the hours, minutes and seconds of nSec (nSec >= 0).
+void SetHms(QString &s, int nSec)
+{
+    const int nH = nSec / 3600, nM = nSec % 3600 / 60, nS = nSec % 60;
+    if (nH > 99) {
+        s.resize(0);
+        AppendPadded(s, nH, 2);
+        s += QStringLiteral(":%1:%2").arg(nM, 2, 10, QLatin1Char('0')).arg(nS, 2, 10, QLatin1Char('0'));
+        return;
+    }
+    s.resize(8);
+    QChar *p = s.data();
+    p[0] = QLatin1Char(static_cast<char>('0' + nH / 10));
+    p[1] = QLatin1Char(static_cast<char>('0' + nH % 10));
+    p[2] = QLatin1Char(':');
+    p[3] = QLatin1Char(static_cast<char>('0' + nM / 10));
+    p[4] = QLatin1Char(static_cast<char>('0' + nM % 10));
+    p[5] = QLatin1Char(':');
+    p[6] = QLatin1Char(static_cast<char>('0' + nS / 10));
+    p[7] = QLatin1Char(static_cast<char>('0' + nS % 10));
+}
+
+// "R%3.3d" + sSuffix.
+QString RunFileName(int nRun, QLatin1String sSuffix)
+{
+    QString s;
+    s.reserve(16);
+    s += QLatin1Char('R');
+    AppendPadded(s, nRun, 3);
+    s += sSuffix;
+    return s;
+}
+
+// Packed-BCD bytes decoded by table: -1 for a byte with a half above 9.
+struct TBcdTable
+{
+    int8_t an[256];
+    constexpr TBcdTable() : an()
+    {
+        for (int i = 0; i < 256; ++i)
+            an[i] = static_cast<int8_t>((i >> 4) > 9 || (i & 15) > 9 ? -1 : (i >> 4) * 10 + (i & 15));
+    }
+};
+constexpr TBcdTable kBcd;
+
+// Every storable level (1/320 dB steps), exactly the stored word divided by
+// 320.0, computed once per process: the time history is placed by lookup.
+struct TLevelTable
+{
+    std::vector<double> aflLevel;
+    TLevelTable() : aflLevel(65536)
+    {
+        for (int w = 0; w < 65536; ++w)
+            aflLevel[static_cast<size_t>(w)] = w / 320.0;
+    }
+};
+
+const double *LevelTable()
+{
+    static const TLevelTable table;
+    return table.aflLevel.data();
+}
+
+// 10^(L/10) of a storable level L = w/320 is 10^(w div 3200) * 10^((w mod
+// 3200)/3200): an exact power of ten times one of 3200 factors, small enough
+// to stay in the first-level cache while the event levels are summed (within
+// an ulp or two of std::pow). Any other value goes through std::pow.
+struct TEnergyTable
+{
+    double aflFrac[3200];
+    double aflTens[21];
+    TEnergyTable()
+    {
+        for (int i = 0; i < 3200; ++i)
+            aflFrac[i] = std::pow(10.0, i / 3200.0);
+        double fl = 1.0;
+        for (double &flTen : aflTens) {
+            flTen = fl;
+            fl *= 10.0;
+        }
+    }
+};
+
+const TEnergyTable &EnergyTable()
+{
+    static const TEnergyTable table;
+    return table;
+}
+
+inline double Energy(const TEnergyTable &t, double fl)
+{
+    if (fl >= 0.0 && fl <= 204.796875) {
+        const double flW = fl * 320.0;
+        const int w = static_cast<int>(flW + 0.5);
+        if (std::fabs(flW - w) < 1e-7)
+            return t.aflTens[w / 3200] * t.aflFrac[w % 3200];
+    }
+    return std::pow(10.0, fl / 10.0);
 }
 
 // A meter or day name that would lead out of the data folder.
@@ -126,14 +241,11 @@ bool TFileSys630::LoadBin(const QString &sMeterName, const QString &sDateName)
     sDate = sDateName;
     abinfile.clear();
     const QString sDir = DayFolder();
-    const int nCount = CountFiles(sDir + QStringLiteral("*.BIN"));
-    QStringList slNames;
-    if (nCount > 0) {
-        slNames = QDir(sDir).entryList(QStringList{QStringLiteral("*.BIN")},
-                                       QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-        if (slNames.size() > nCount)
-            slNames.resize(nCount);
-    }
+    // One listing gives both the count of plain *.BIN files and the files in
+    // name order, so the two can never disagree while a download is writing.
+    const QStringList slNames =
+        QDir(sDir).entryList(QStringList{QStringLiteral("*.BIN")}, QDir::Files | QDir::Hidden,
+                             QDir::Name | QDir::IgnoreCase);
     abinfile.reserve(static_cast<size_t>(slNames.size()));
     bool bAllWhole = true;
     for (const QString &sName : slNames) {
@@ -210,28 +322,31 @@ bool TFileSys630::LoadProfiles()
 bool TFileSys630::LoadRunProfile(int nIndex)
 {
     const TBinFile &bin = abinfile[static_cast<size_t>(nIndex)];
-    const QString sPath = DayFolder() + QString::asprintf("R%3.3d.PRF", bin.wRunNumber);
+    const QString sPath = DayFolder() + RunFileName(bin.wRunNumber, QLatin1String(".PRF"));
     const qint64 nRecLen = bin.byPrfLns == 1 ? 28 : 18;
     QFile f(sPath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     m_abyBuf.resize(static_cast<size_t>(kPrfChunk));
     char *pBuf = m_abyBuf.data();
+    const double *aflLevel = LevelTable();
+    double *pLeq = aflLeq.data();
+    double *pMax = aflMax.data();
     for (;;) {
         const qint64 nGot = ReadUpTo(f, pBuf, kPrfChunk);
         const qint64 nWhole = nGot / nRecLen; // a trailing partial record is ignored
         const auto *p = reinterpret_cast<const uint8_t *>(pBuf);
         for (qint64 r = 0; r < nWhole; ++r, p += nRecLen) {
-            const int nH = BcdByte(p[0]), nM = BcdByte(p[1]), nS = BcdByte(p[2]);
+            const int nH = kBcd.an[p[0]], nM = kBcd.an[p[1]], nS = kBcd.an[p[2]];
             if ((nH | nM | nS) < 0)
                 return false; // ends this file only; earlier records stay
-            const int nSlot = nH * 3600 + nM * 60 + nS;
+            const unsigned nSlot = static_cast<unsigned>(nH * 3600 + nM * 60 + nS);
             // Valid BCD can still name a second past 24:00:00 (hour 25, minute
             // 99): such a record has no slot and is skipped.
-            if (nSlot > kSlots - 1)
+            if (nSlot > static_cast<unsigned>(kSlots - 1))
                 continue;
-            aflLeq[static_cast<size_t>(nSlot)] = qFromLittleEndian<quint16>(p + 6) / 320.0;
-            aflMax[static_cast<size_t>(nSlot)] = qFromLittleEndian<quint16>(p + 10) / 320.0;
+            pLeq[nSlot] = aflLevel[p[6] | (p[7] << 8)];
+            pMax[nSlot] = aflLevel[p[10] | (p[11] << 8)];
         }
         if (nGot < kPrfChunk)
             break;
@@ -239,42 +354,53 @@ bool TFileSys630::LoadRunProfile(int nIndex)
     return true;
 }
 
-bool TFileSys630::AddEvent(TEvent &&evt)
+TEvent *TFileSys630::NextEvent()
 {
     if (nEvents >= kMaxEvents)
-        return false; // the table is full: later entries are dropped
-    aevt[static_cast<size_t>(nEvents)] = std::move(evt);
-    ++nEvents;
-    return true;
+        return nullptr; // the table is full: later entries are dropped
+    return &aevt[static_cast<size_t>(nEvents++)];
 }
 
 void TFileSys630::LoadEvents()
 {
-    for (int i = 0; i < nEvents; ++i)
-        aevt[static_cast<size_t>(i)] = TEvent();
+    // The previous day's entries go back to their defaults; their strings keep
+    // their buffers for the entries of this load.
+    for (int i = 0; i < nEvents; ++i) {
+        TEvent &e = aevt[static_cast<size_t>(i)];
+        e.evttype = TEventType::etEvent;
+        e.sStart.resize(0);
+        e.nDuration = 0;
+        e.flLAeq = -1.0;
+        e.flLAFMax = -1.0;
+        e.sWavFile.resize(0);
+        e.sNotes.resize(0);
+        e.bReport = true;
+    }
     nEvents = 0;
     const QString sDir = DayFolder();
     for (const TBinFile &bin : abinfile) {
         if (nEvents >= kMaxEvents)
             break;
         const int nRun = bin.wRunNumber;
-        const QString sNote = QString::asprintf("R%3.3dNOTE.WAV", nRun);
+        const QString sNote = RunFileName(nRun, QLatin1String("NOTE.WAV"));
         if (QFileInfo::exists(sDir + sNote)) {
             const TDateTime dt = BcdToDateTime(bin.abyRunStart, 7);
             const qint64 nMs = std::llround((dt - std::floor(dt)) * 86400000.0) % 86400000;
-            TEvent evt;
-            evt.evttype = TEventType::etVoiceNotes;
+            TEvent *pe = NextEvent();
+            if (pe == nullptr)
+                break;
+            TEvent &e = *pe;
+            e.evttype = TEventType::etVoiceNotes;
             // The same literal ":" as the event starts, so a voice note and an
             // event of the same second share their key in evtx.csv.
-            evt.sStart = HmsText(static_cast<int>(nMs / 1000));
-            evt.nDuration = 0;
-            evt.flLAeq = 0.0;
-            evt.flLAFMax = 0.0;
-            evt.sWavFile = sNote;
-            evt.bReport = false;
-            AddEvent(std::move(evt));
+            SetHms(e.sStart, static_cast<int>(nMs / 1000));
+            e.nDuration = 0;
+            e.flLAeq = 0.0;
+            e.flLAFMax = 0.0;
+            e.sWavFile = sNote;
+            e.bReport = false;
         }
-        LoadRunEvents(sDir + QString::asprintf("R%3.3d.EVT", nRun), nRun);
+        LoadRunEvents(sDir + RunFileName(nRun, QLatin1String(".EVT")), nRun);
     }
     LoadEvtNotes();
 }
@@ -299,7 +425,7 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
         int an[6];
         for (int i = 0; i < 6; ++i) {
             const uint8_t by = p[i < 3 ? i : i + 1];
-            an[i] = BcdByte(by);
+            an[i] = kBcd.an[by];
             if (an[i] < 0)
                 ThrowBcdError(by, sPath);
         }
@@ -315,18 +441,26 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
             nStart = 0;
         }
         const int nRecording = qFromLittleEndian<quint16>(p + 10);
-        TEvent evt;
-        evt.evttype = TEventType::etEvent;
-        evt.sStart = HmsText(nStart);
-        evt.nDuration = nDuration;
-        evt.sWavFile = nRecording != 0 ? QString::asprintf("R%3.3dE%3.3d.WAV", nRun, nRecording)
-                                       : QString();
-        evt.bReport = true;
-        if (AddEvent(std::move(evt))) {
-            TEvent &e = aevt[static_cast<size_t>(nEvents - 1)];
-            e.flLAeq = EventLAeq(nEvents - 1);
-            e.flLAFMax = EventLAFMax(nEvents - 1);
+        TEvent *pe = NextEvent();
+        if (pe == nullptr)
+            break;
+        TEvent &e = *pe;
+        e.evttype = TEventType::etEvent;
+        SetHms(e.sStart, nStart);
+        e.nDuration = nDuration;
+        if (nRecording != 0) {
+            e.sWavFile += QLatin1Char('R');
+            AppendPadded(e.sWavFile, nRun, 3);
+            e.sWavFile += QLatin1Char('E');
+            AppendPadded(e.sWavFile, nRecording, 3);
+            e.sWavFile += QLatin1String(".WAV");
         }
+        e.bReport = true;
+        // The levels of the seconds just placed in the key (EventLAeq and
+        // EventLAFMax of this entry, in one pass).
+        EventLevels(nStart, static_cast<int>(std::min<qint64>(static_cast<qint64>(nStart) + nDuration,
+                                                              kSlots - 1)),
+                    e.flLAeq, e.flLAFMax);
     }
 }
 
@@ -345,21 +479,39 @@ bool TFileSys630::EventSpan(int nIndex, int &nFirst, int &nLast) const
     return true;
 }
 
+void TFileSys630::EventLevels(int nFirst, int nLast, double &flLAeq, double &flLAFMax) const
+{
+    if (!bHasProfile) {
+        flLAeq = flLAFMax = -1.0;
+        return;
+    }
+    // One pass over both arrays: the seconds of an event are a few cache
+    // lines somewhere in 1.4 MB, fetched together.
+    const TEnergyTable &t = EnergyTable();
+    double flSum = 0.0, flMax = 0.0;
+    int nCount = 0;
+    for (int s = std::max(nFirst, 0); s <= std::min(nLast, kSlots - 1); ++s) {
+        const double flLeq = aflLeq[static_cast<size_t>(s)];
+        const double flMx = aflMax[static_cast<size_t>(s)];
+        if (!IsNoLevel(flLeq)) {
+            flSum += Energy(t, flLeq);
+            ++nCount;
+        }
+        if (!IsNoLevel(flMx) && flMx > flMax)
+            flMax = flMx;
+    }
+    flLAeq = nCount > 0 ? 10.0 * std::log10(flSum / nCount) : -1.0;
+    flLAFMax = flMax; // 0.0, not -1.0, when no second has a value
+}
+
 double TFileSys630::EventLAeq(int nIndex) const
 {
     int nFirst = 0, nLast = -1;
     if (!bHasProfile || !EventSpan(nIndex, nFirst, nLast))
         return -1.0;
-    double flSum = 0.0;
-    int nCount = 0;
-    for (int s = nFirst; s <= nLast; ++s) {
-        const double fl = aflLeq[static_cast<size_t>(s)];
-        if (IsNoLevel(fl))
-            continue;
-        flSum += std::pow(10.0, fl / 10.0);
-        ++nCount;
-    }
-    return nCount > 0 ? 10.0 * std::log10(flSum / nCount) : -1.0;
+    double flLAeq = -1.0, flLAFMax = -1.0;
+    EventLevels(nFirst, nLast, flLAeq, flLAFMax);
+    return flLAeq;
 }
 
 double TFileSys630::EventLAFMax(int nIndex) const
@@ -367,34 +519,51 @@ double TFileSys630::EventLAFMax(int nIndex) const
     int nFirst = 0, nLast = -1;
     if (!bHasProfile || !EventSpan(nIndex, nFirst, nLast))
         return -1.0;
-    double flMax = 0.0;
-    for (int s = nFirst; s <= nLast; ++s) {
-        const double fl = aflMax[static_cast<size_t>(s)];
-        if (!IsNoLevel(fl) && fl > flMax)
-            flMax = fl;
-    }
-    return flMax;
+    double flLAeq = -1.0, flLAFMax = -1.0;
+    EventLevels(nFirst, nLast, flLAeq, flLAFMax);
+    return flLAFMax;
 }
 
 void TFileSys630::LoadEvtNotes()
 {
     TCsvFile csv;
-    if (!csv.LoadFile(DayFolder() + kEvtxName))
+    if (nEvents == 0 || !csv.LoadFile(DayFolder() + kEvtxName))
         return;
-    // Rows are matched by start text; when several rows carry the same start
-    // the last one wins, so only the last row of each start is kept.
-    QHash<QString, int> hashRow;
+    const int nEventIdx = csv.FieldIndex(QStringLiteral("Event"));
+    const int nNotesIdx = csv.FieldIndex(QStringLiteral("Notes"));
+    const int nReportIdx = csv.FieldIndex(QStringLiteral("Report"));
+    if (nEventIdx < 0)
+        return; // no Event field: every row reads an empty start, which no entry has
+    // Entries by start text, chained in table order: a row changes every entry
+    // with its start.
+    QHash<QString, int> hashFirst;
+    hashFirst.reserve(nEvents);
+    m_anNextSame.assign(static_cast<size_t>(nEvents), -1);
+    for (int i = nEvents - 1; i >= 0; --i) {
+        int &nFirst = hashFirst[aevt[static_cast<size_t>(i)].sStart];
+        if (nFirst != 0)
+            m_anNextSame[static_cast<size_t>(i)] = nFirst - 1;
+        nFirst = i + 1;
+    }
+    // Rows in file order, so the last row of a start wins.
+    QStringList slFields;
     const int nRecs = csv.RecCount();
-    hashRow.reserve(nRecs);
-    for (int r = 1; r < nRecs; ++r)
-        hashRow.insert(csv.FieldStr(r, QStringLiteral("Event")), r);
-    for (int i = 0; i < nEvents; ++i) {
-        TEvent &evt = aevt[static_cast<size_t>(i)];
-        const auto it = hashRow.constFind(evt.sStart);
-        if (it == hashRow.constEnd())
+    for (int r = 1; r < nRecs; ++r) {
+        csv.SplitRecord(r, slFields);
+        if (nEventIdx >= slFields.size())
             continue;
-        evt.sNotes = csv.FieldStr(it.value(), QStringLiteral("Notes"));
-        evt.bReport = csv.FieldBool(it.value(), QStringLiteral("Report"));
+        const auto it = hashFirst.constFind(slFields[nEventIdx]);
+        if (it == hashFirst.constEnd())
+            continue;
+        // A missing Notes field reads as empty, a missing Report field as on.
+        const QString sNotes = nNotesIdx >= 0 && nNotesIdx < slFields.size() ? slFields[nNotesIdx]
+                                                                              : QString();
+        const bool bReport = !(nReportIdx >= 0 && nReportIdx < slFields.size()
+                               && slFields[nReportIdx] == QLatin1String("0"));
+        for (int i = it.value() - 1; i >= 0; i = m_anNextSame[static_cast<size_t>(i)]) {
+            aevt[static_cast<size_t>(i)].sNotes = sNotes;
+            aevt[static_cast<size_t>(i)].bReport = bReport;
+        }
     }
 }
 

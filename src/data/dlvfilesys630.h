@@ -132,9 +132,10 @@ public:
 private:
     bool LoadRunProfile(int nIndex);
     void LoadRunEvents(const QString &sPath, int nRun);
-    bool AddEvent(TEvent &&evt); // false when the table is full (entry dropped)
+    TEvent *NextEvent(); // the next free slot, counted; nullptr when the table is full
     void LoadEvtNotes();
     bool EventSpan(int nIndex, int &nFirst, int &nLast) const;
+    void EventLevels(int nFirst, int nLast, double &flLAeq, double &flLAFMax) const;
     double EventLAeq(int nIndex) const;
     double EventLAFMax(int nIndex) const;
 
@@ -144,7 +145,8 @@ private:
     std::vector<TBinFile> abinfile;
     bool bHasProfile = false;
     int32_t nEvents = 0;
-    std::vector<char> m_abyBuf; // read buffer, kept between loads
+    std::vector<char> m_abyBuf;   // read buffer, kept between loads
+    std::vector<int> m_anNextSame; // LoadEvtNotes: next entry with the same start
 };
 
 // Splits the text of TFileSys630::Calibrations into its labels, in order (at

@@ -129,8 +129,9 @@ TEST(CliData, DayAsJson)
                        "\"lafmax\":0.0,\"wav\":\"\",\"notes\":\"say \\\"hi\\\"\\\\\",\"report\":false}]}\n")
             .arg(sCal, Shortest(flLAeq));
     EXPECT_EQ(r.sOut, sWant);
-    if (EnglishNames())
+    if (EnglishNames()) {
         EXPECT_EQ(sCal, QStringLiteral("Tue Mar 15, 2016 09:05:00"));
+    }
     // It is JSON, and the level reads back as the very same double.
     const QJsonObject obj = QJsonDocument::fromJson(r.sOut.toUtf8()).object();
     EXPECT_EQ(obj.value(QStringLiteral("events")).toArray().at(0).toObject().value(QStringLiteral("laeq")).toDouble(),

@@ -78,8 +78,9 @@ TEST(CsvLine, JoinAndRoundTrip)
     };
     for (const Case &c : cases) {
         EXPECT_EQ(TCsvFile::JoinLine(c.slFields), c.sLine) << c.sLine.toStdString();
-        if (!c.sLine.contains(QLatin1String("two")))
+        if (!c.sLine.contains(QLatin1String("two"))) {
             EXPECT_EQ(TCsvFile::SplitLine(TCsvFile::JoinLine(c.slFields)), c.slFields);
+        }
     }
 }
 
@@ -117,8 +118,9 @@ TEST_F(CsvFile, TypedReads)
     }
     EXPECT_EQ(csv.FieldInt(1, QStringLiteral("S")), -1);
     EXPECT_EQ(csv.FieldFloat(2, QStringLiteral("F")), -1.0);
-    if (sDec == QLatin1String("."))
+    if (sDec == QLatin1String(".")) {
         EXPECT_EQ(csv.FieldFloat(1, QStringLiteral("F")), 2.5);
+    }
     // A missing field or field name reads as true.
     EXPECT_TRUE(csv.FieldBool(1, QStringLiteral("Nothing")));
     EXPECT_TRUE(csv.FieldBool(9, QStringLiteral("B")));
