@@ -7,6 +7,7 @@
 #include "dlvmessages.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
@@ -42,6 +43,11 @@ void InitApplication(QApplication &app)
     app.setOrganizationName(QStringLiteral("Quorvex"));
     app.setApplicationVersion(QStringLiteral(DLV_VERSION));
     InstallGuiErrorReporter();
+    // The windows are designed for Tahoma 8 pt. Where it is missing, prefer a
+    // face of similar width so the fixed column widths still hold their texts.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
 }
 
 #ifdef Q_OS_UNIX
