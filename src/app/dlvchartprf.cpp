@@ -325,7 +325,12 @@ void TChartPrf::SetMarkers(std::span<const TPrfMarker> aMarkers, int nSelected)
 
 void TChartPrf::RedrawMarkers()
 {
-    if (QCPLayer *pLayer = layer(kMarkerLayer))
+    // After a rendering at another size (toPixmap, toPainter) the layout is
+    // still that size's: only a full replot lays the screen out again.
+    QCPLayer *pLayer = layer(kMarkerLayer);
+    if (!pLayer || plotLayout()->outerRect() != viewport())
+        replot();
+    else
         pLayer->replot();
 }
 
