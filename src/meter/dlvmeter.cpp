@@ -128,8 +128,12 @@ void TMeterThread::Stop()
         // thread can run: keep handling events until it has ended. All of
         // them, so that the download window repaints and its Cancel button
         // works while the program waits at exit.
-        while (!wait(QDeadlineTimer(5)))
+        while (!wait(QDeadlineTimer(5))) {
+            // Its own calls explicitly: when Stop runs inside an event handler
+            // the event loop may not deliver posted events again.
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
     }
     wait();
 }
