@@ -140,23 +140,20 @@ const double *LevelTable()
     return table.aflLevel.data();
 }
 
-// 10^(L/10) of a storable level L = w/320 is 10^(w div 3200) * 10^((w mod
-// 3200)/3200): an exact power of ten times one of 3200 factors, small enough
-// to stay in the first-level cache while the event levels are summed (within
-// an ulp or two of std::pow). Any other value goes through std::pow.
+// 10^(L/10) of a storable level L = w/320 is 10^((w & ~63)/3200) *
+// 10^((w & 63)/3200): two small tables (9 KB) that stay in the first-level
+// cache while an event's seconds are summed, within an ulp or two of
+// std::pow. Any other value goes through std::pow.
 struct TEnergyTable
 {
-    double aflFrac[3200];
-    double aflTens[21];
+    double aflHigh[1024];
+    double aflLow[64];
     TEnergyTable()
     {
-        for (int i = 0; i < 3200; ++i)
-            aflFrac[i] = std::pow(10.0, i / 3200.0);
-        double fl = 1.0;
-        for (double &flTen : aflTens) {
-            flTen = fl;
-            fl *= 10.0;
-        }
+        for (int i = 0; i < 1024; ++i)
+            aflHigh[i] = std::pow(10.0, i * 64 / 3200.0);
+        for (int i = 0; i < 64; ++i)
+            aflLow[i] = std::pow(10.0, i / 3200.0);
     }
 };
 
@@ -172,7 +169,7 @@ inline double Energy(const TEnergyTable &t, double fl)
         const double flW = fl * 320.0;
         const int w = static_cast<int>(flW + 0.5);
         if (std::fabs(flW - w) < 1e-7)
-            return t.aflTens[w / 3200] * t.aflFrac[w % 3200];
+            return t.aflHigh[w >> 6] * t.aflLow[w & 63];
     }
     return std::pow(10.0, fl / 10.0);
 }
@@ -490,7 +487,14 @@ void TFileSys630::EventLevels(int nFirst, int nLast, double &flLAeq, double &flL
     const TEnergyTable &t = EnergyTable();
     double flSum = 0.0, flMax = 0.0;
     int nCount = 0;
-    for (int s = std::max(nFirst, 0); s <= std::min(nLast, kSlots - 1); ++s) {
+    const int nFrom = std::max(nFirst, 0), nTo = std::min(nLast, kSlots - 1);
+    // Ask for all the event's cache lines at once, so their fetches overlap
+    // instead of each waiting for the one before.
+    for (int s = nFrom; s <= nTo; s += 8) {
+        __builtin_prefetch(&aflLeq[static_cast<size_t>(s)]);
+        __builtin_prefetch(&aflMax[static_cast<size_t>(s)]);
+    }
+    for (int s = nFrom; s <= nTo; ++s) {
         const double flLeq = aflLeq[static_cast<size_t>(s)];
         const double flMx = aflMax[static_cast<size_t>(s)];
         if (!IsNoLevel(flLeq)) {
