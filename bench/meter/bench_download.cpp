@@ -30,7 +30,10 @@ QTemporaryDir *g_pDir = nullptr;
 qint64 g_nDriveBytes = 0;
 std::vector<double> g_aDownloadMs, g_aCpMs, g_aSecondMs;
 
-QString Drive() { return g_pDir->filePath("drive"); }
+QString Drive()
+{
+    return g_pDir->filePath("drive");
+}
 
 bool WriteBytes(const QString &sPath, const QByteArray &ab)
 {
@@ -53,10 +56,11 @@ bool WriteMonth()
     const QByteArray abyNote = dlv::WavBytes(std::vector<int16_t>(50000, 100), 16000);
     QByteArray abyPrf;
     for (int s = 0; s < 28800; ++s)
-        abyPrf += dlv::PrfRecordBytes({s / 3600, s / 60 % 60, s % 60, 50.0 + s % 13, 60.0}, false);
+        abyPrf
+            += dlv::PrfRecordBytes({ s / 3600, s / 60 % 60, s % 60, 50.0 + s % 13, 60.0 }, false);
     std::vector<dlv::TEvtRecord> aEvt;
     for (int i = 1; i <= kWavsPerRun; ++i)
-        aEvt.push_back({9, i, 0, 0, 0, 12, i});
+        aEvt.push_back({ 9, i, 0, 0, 0, 12, i });
     const QByteArray abyEvt = dlv::EvtFileBytes(2, aEvt);
 
     for (int nDay = 0; nDay < kDays; ++nDay) {
@@ -66,16 +70,16 @@ bool WriteMonth()
             return false;
         for (int nRun = 1; nRun <= kRunsPerDay; ++nRun) {
             const QString sRun = sDir + QStringLiteral("R%1").arg(nRun, 3, 10, QLatin1Char('0'));
-            const dlv::TBinFile bin = dlv::MakeRunHeader(nRun, kSerial, "632A",
-                                                         QDateTime(d, QTime(nRun * 6, 0)));
+            const dlv::TBinFile bin
+                = dlv::MakeRunHeader(nRun, kSerial, "632A", QDateTime(d, QTime(nRun * 6, 0)));
             bool bOk = WriteBytes(sRun + ".BIN", dlv::BinFileBytes(bin))
-                       && WriteBytes(sRun + ".PRF", abyPrf) && WriteBytes(sRun + ".EVT", abyEvt)
-                       && WriteBytes(sRun + "NOTE.WAV", abyNote)
-                       && WriteBytes(sRun + ".MKR", QByteArray(1024, 'm'))
-                       && WriteBytes(sRun + ".EPR", QByteArray(4096, 'e'));
+                && WriteBytes(sRun + ".PRF", abyPrf) && WriteBytes(sRun + ".EVT", abyEvt)
+                && WriteBytes(sRun + "NOTE.WAV", abyNote)
+                && WriteBytes(sRun + ".MKR", QByteArray(1024, 'm'))
+                && WriteBytes(sRun + ".EPR", QByteArray(4096, 'e'));
             for (int i = 1; i <= kWavsPerRun && bOk; ++i)
-                bOk = WriteBytes(sRun + QStringLiteral("E%1.WAV").arg(i, 3, 10, QLatin1Char('0')),
-                                 abyWav);
+                bOk = WriteBytes(
+                    sRun + QStringLiteral("E%1.WAV").arg(i, 3, 10, QLatin1Char('0')), abyWav);
             if (!bOk)
                 return false;
         }
@@ -92,7 +96,7 @@ void Clear(const QStringList &sl)
 
 double TimeDownload()
 {
-    Clear({"data", "home"});
+    Clear({ "data", "home" });
     QElapsedTimer t;
     t.start();
     dlv::TRecordingDownload dl(Drive(), g_pDir->filePath("data") + "/", g_pDir->filePath("home"));
@@ -102,11 +106,11 @@ double TimeDownload()
 
 double TimeCpTwice()
 {
-    Clear({"cp1", "cp2"});
+    Clear({ "cp1", "cp2" });
     QElapsedTimer t;
     t.start();
-    for (const char *psz : {"cp1", "cp2"}) {
-        if (QProcess::execute("cp", {"-r", Drive() + "/.", g_pDir->filePath(psz)}) != 0)
+    for (const char *psz : { "cp1", "cp2" }) {
+        if (QProcess::execute("cp", { "-r", Drive() + "/.", g_pDir->filePath(psz) }) != 0)
             return NAN;
     }
     return t.nsecsElapsed() / 1e6;
@@ -185,10 +189,10 @@ int main(int argc, char **argv)
     if (!g_aDownloadMs.empty())
         std::printf("\nmonth of %.0f MB, medians of %zu interleaved runs: download %.0f ms, "
                     "cp -r twice %.0f ms, ratio %.2f (target at most 1.30)\n",
-                    g_nDriveBytes / 1e6, g_aDownloadMs.size(), flDownload, flCp, flDownload / flCp);
+            g_nDriveBytes / 1e6, g_aDownloadMs.size(), flDownload, flCp, flDownload / flCp);
     if (!g_aSecondMs.empty())
         std::printf("second download with nothing new: median %.2f ms over %zu runs "
                     "(target under 50 ms)\n",
-                    Median(g_aSecondMs), g_aSecondMs.size());
+            Median(g_aSecondMs), g_aSecondMs.size());
     return 0;
 }

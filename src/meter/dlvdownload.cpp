@@ -20,9 +20,9 @@ constexpr int kClientHeight = 107;
 } // namespace
 
 TformDownload::TformDownload(QWidget *pCentreOn)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowStaysOnTopHint),
-      m_pCentreOn(pCentreOn)
+    : QWidget(nullptr,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    , m_pCentreOn(pCentreOn)
 {
     setObjectName(QStringLiteral("formDownload"));
     setWindowTitle(QStringLiteral("Dalvane"));

@@ -43,8 +43,8 @@ public:
     QTimer *timerClose = nullptr;
 
 protected:
-    void showEvent(QShowEvent *pEvent) override;   // FormShow
-    void changeEvent(QEvent *pEvent) override;     // FormDeactivate
+    void showEvent(QShowEvent *pEvent) override; // FormShow
+    void changeEvent(QEvent *pEvent) override; // FormDeactivate
     void keyPressEvent(QKeyEvent *pEvent) override;
     void closeEvent(QCloseEvent *pEvent) override;
 
@@ -55,7 +55,7 @@ private:
     void timerCloseTimer();
     void CentreOnOwner();
 
-    std::atomic<bool> bCancelTransfer{false};
+    std::atomic<bool> bCancelTransfer { false };
     QPointer<QWidget> m_pCentreOn;
 };
 

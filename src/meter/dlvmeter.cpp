@@ -65,7 +65,7 @@ std::vector<TVolume> TSystemVolumeSource::Volumes()
     for (const QStorageInfo &si : QStorageInfo::mountedVolumes()) {
         if (!si.isValid())
             continue;
-        TVolume v{si.rootPath(), si.name()};
+        TVolume v { si.rootPath(), si.name() };
         if (v.sLabel.isEmpty()) {
             const QByteArray sDevice = si.device();
             auto it = mapLabels.find(sDevice);
@@ -76,7 +76,7 @@ std::vector<TVolume> TSystemVolumeSource::Volumes()
         aVolumes.push_back(std::move(v));
     }
     std::sort(aVolumes.begin(), aVolumes.end(),
-              [](const TVolume &a, const TVolume &b) { return a.sRoot < b.sRoot; });
+        [](const TVolume &a, const TVolume &b) { return a.sRoot < b.sRoot; });
     return aVolumes;
 }
 
@@ -106,11 +106,13 @@ QString DefaultArchiveHome()
 // The thread
 
 TMeterThread::TMeterThread(std::unique_ptr<IVolumeSource> pVolumes, TStatusFn fnStatus,
-                           TProgressFn fnProgress, TBaseDirFn fnBaseDir,
-                           const QString &sArchiveHome, QObject *pParent)
-    : QThread(pParent), m_pVolumes(std::move(pVolumes)), m_fnStatus(std::move(fnStatus)),
-      m_fnProgress(std::move(fnProgress)), m_fnBaseDir(std::move(fnBaseDir)),
-      m_sArchiveHome(sArchiveHome)
+    TProgressFn fnProgress, TBaseDirFn fnBaseDir, const QString &sArchiveHome, QObject *pParent)
+    : QThread(pParent)
+    , m_pVolumes(std::move(pVolumes))
+    , m_fnStatus(std::move(fnStatus))
+    , m_fnProgress(std::move(fnProgress))
+    , m_fnBaseDir(std::move(fnBaseDir))
+    , m_sArchiveHome(sArchiveHome)
 {
     setObjectName(QStringLiteral("slm"));
 }

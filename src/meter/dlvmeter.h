@@ -79,8 +79,8 @@ public:
     // sDriveRoot: the meter drive's root folder. sBaseDir: the data folder (the
     // value of BaseDir when the download starts). sArchiveHome: the folder that
     // receives Quorvex/dlv/...; empty means no archive copies.
-    TRecordingDownload(const QString &sDriveRoot, const QString &sBaseDir,
-                       const QString &sArchiveHome);
+    TRecordingDownload(
+        const QString &sDriveRoot, const QString &sBaseDir, const QString &sArchiveHome);
 
     // Asked between directory entries and before every folder and file; a file
     // copy under way is never interrupted.
@@ -161,8 +161,8 @@ public:
     // this thread once per download; must be thread-safe. sArchiveHome: see
     // TRecordingDownload.
     TMeterThread(std::unique_ptr<IVolumeSource> pVolumes, TStatusFn fnStatus,
-                 TProgressFn fnProgress, TBaseDirFn fnBaseDir,
-                 const QString &sArchiveHome = DefaultArchiveHome(), QObject *pParent = nullptr);
+        TProgressFn fnProgress, TBaseDirFn fnBaseDir,
+        const QString &sArchiveHome = DefaultArchiveHome(), QObject *pParent = nullptr);
     // Stops the thread (see Stop) and joins it.
     ~TMeterThread() override;
 
@@ -198,8 +198,8 @@ private:
     void NotifyProgress();
     void RunOnOwnerThread(const std::function<void()> &fn);
 
-    std::atomic<bool> bMassConnected{false};
-    std::atomic<bool> bDownloading{false};
+    std::atomic<bool> bMassConnected { false };
+    std::atomic<bool> bDownloading { false };
     QString sSlmDrive;
     int nSlmStat = 0;
     QString sDirProgress;

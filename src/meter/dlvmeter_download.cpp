@@ -42,15 +42,16 @@ bool CopyData(QFile &in, QFile &out, QByteArray &abyBuffer)
 #ifdef Q_OS_LINUX
     // In-kernel copy where the file systems allow it, as cp does.
     for (bool bFirst = true;; bFirst = false) {
-        const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr,
-                                            kCopyBufferSize * 16, 0);
+        const ssize_t n = ::copy_file_range(
+            in.handle(), nullptr, out.handle(), nullptr, kCopyBufferSize * 16, 0);
         if (n == 0)
             return true;
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            if (bFirst && (errno == EXDEV || errno == ENOSYS || errno == EINVAL
-                           || errno == EOPNOTSUPP || errno == EPERM))
+            if (bFirst
+                && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
+                    || errno == EPERM))
                 break; // fall back to reading and writing
             return false;
         }
@@ -71,11 +72,13 @@ bool CopyData(QFile &in, QFile &out, QByteArray &abyBuffer)
 
 } // namespace
 
-TRecordingDownload::TRecordingDownload(const QString &sDriveRoot, const QString &sBaseDir,
-                                       const QString &sArchiveHome)
-    : m_sDriveRoot(sDriveRoot), m_sBaseDir(sBaseDir), m_sArchiveHome(sArchiveHome)
+TRecordingDownload::TRecordingDownload(
+    const QString &sDriveRoot, const QString &sBaseDir, const QString &sArchiveHome)
+    : m_sDriveRoot(sDriveRoot)
+    , m_sBaseDir(sBaseDir)
+    , m_sArchiveHome(sArchiveHome)
 {
-    for (QString *ps : {&m_sDriveRoot, &m_sBaseDir}) {
+    for (QString *ps : { &m_sDriveRoot, &m_sBaseDir }) {
         if (!ps->isEmpty() && !ps->endsWith(QLatin1Char('/')) && !ps->endsWith(QLatin1Char('\\')))
             *ps += QLatin1Char('/');
     }
@@ -132,7 +135,7 @@ bool TRecordingDownload::ReadFolderSerial(const QString &sFolder, QString &sSeri
 {
     // Without QDir::CaseSensitive the pattern matches as the meter's own file
     // system does, regardless of case.
-    QDirIterator it(sFolder, {QStringLiteral("R*.BIN")}, QDir::Files);
+    QDirIterator it(sFolder, { QStringLiteral("R*.BIN") }, QDir::Files);
     if (!it.hasNext())
         return false;
     it.next();
@@ -160,7 +163,7 @@ bool TRecordingDownload::IsRecordingFile(const QString &sName)
     if (nDot < 0)
         return false;
     const QStringView svExt = QStringView(sName).mid(nDot, 4);
-    for (const char *psz : {".BIN", ".EVT", ".PRF", ".WAV", ".MKR", ".EPR"}) {
+    for (const char *psz : { ".BIN", ".EVT", ".PRF", ".WAV", ".MKR", ".EPR" }) {
         if (svExt == QLatin1String(psz))
             return true;
     }
@@ -176,8 +179,7 @@ bool TRecordingDownload::NeedsCopy(const QString &sDestination, const QFileInfo 
 void TRecordingDownload::CopyFolderFiles(const QString &sSource, const QString &sDestination)
 {
     QStringList slCopy;
-    QDirIterator it(sSource, QDir::AllEntries | QDir::Hidden | QDir::System
-                                 | QDir::NoDotAndDotDot);
+    QDirIterator it(sSource, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
         const QFileInfo fi = it.fileInfo();
@@ -230,14 +232,14 @@ void TRecordingDownload::ArchiveCopy(const QString &sFile)
             return;
         m_sArchiveDirMade = sArchiveDir;
     }
-    const QString sTarget = sArchiveDir + QLatin1Char('/')
-                            + ArchiveName(fi.fileName(), QDateTime::currentDateTime());
+    const QString sTarget
+        = sArchiveDir + QLatin1Char('/') + ArchiveName(fi.fileName(), QDateTime::currentDateTime());
     if (!CopyFileSafely(sFile, sTarget, false))
         qCDebug(lcMeter) << "archive copy failed:" << sTarget;
 }
 
-bool TRecordingDownload::CopyFileSafely(const QString &sSource, const QString &sTarget,
-                                        bool bReplace)
+bool TRecordingDownload::CopyFileSafely(
+    const QString &sSource, const QString &sTarget, bool bReplace)
 {
     if (!bReplace && QFileInfo::exists(sTarget))
         return false;
@@ -252,9 +254,8 @@ bool TRecordingDownload::CopyFileSafely(const QString &sSource, const QString &s
     QFile out;
     for (int nTry = 0; nTry < 8 && !out.isOpen(); ++nTry) {
         out.setFileName(fiTarget.path() + QStringLiteral("/.") + fiTarget.fileName()
-                        + QLatin1Char('.')
-                        + QString::number(QRandomGenerator::global()->generate(), 36)
-                        + QStringLiteral(".part"));
+            + QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36)
+            + QStringLiteral(".part"));
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             if (!QFileInfo::exists(out.fileName()))
                 return false; // not a name clash: the folder cannot be written
@@ -273,8 +274,7 @@ bool TRecordingDownload::CopyFileSafely(const QString &sSource, const QString &s
         if (bReplace) {
             std::error_code ec;
             std::filesystem::rename(std::filesystem::path(QFile::encodeName(sTemp).toStdString()),
-                                    std::filesystem::path(QFile::encodeName(sTarget).toStdString()),
-                                    ec);
+                std::filesystem::path(QFile::encodeName(sTarget).toStdString()), ec);
             bOk = !ec;
         } else {
             bOk = QFile::rename(sTemp, sTarget); // never over an existing file

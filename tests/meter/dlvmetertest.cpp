@@ -11,8 +11,8 @@ namespace dlv::test {
 
 bool WriteRunHeader(const QString &sPath, const QString &sSerial, int nRun)
 {
-    TBinFile bin = MakeRunHeader(nRun, QString(), QStringLiteral("632A"),
-                                 QDateTime(QDate(2016, 3, 15), QTime(8, 0, 0)));
+    TBinFile bin = MakeRunHeader(
+        nRun, QString(), QStringLiteral("632A"), QDateTime(QDate(2016, 3, 15), QTime(8, 0, 0)));
     std::memset(bin.abySerNum, 0, sizeof bin.abySerNum);
     const QByteArray aby = sSerial.toLatin1().left(sizeof bin.abySerNum);
     std::memcpy(bin.abySerNum, aby.constData(), size_t(aby.size()));
@@ -28,12 +28,12 @@ QStringList WriteRun(const QString &sDayFolder, const QString &sSerial, int nRun
         sl << sBase + ".BIN";
     std::vector<TPrfRecord> aPrf;
     for (int i = 0; i < 60; ++i)
-        aPrf.push_back({8, 0, i, 45.0 + i % 7, 52.0 + i % 5});
+        aPrf.push_back({ 8, 0, i, 45.0 + i % 7, 52.0 + i % 5 });
     if (WritePrfFile(sDir + sBase + ".PRF", aPrf, false))
         sl << sBase + ".PRF";
     std::vector<TEvtRecord> aEvt;
     for (int i = 1; i <= nWavs; ++i)
-        aEvt.push_back({8, 0, 10 * i, 0, 0, 5, i});
+        aEvt.push_back({ 8, 0, 10 * i, 0, 0, 5, i });
     if (WriteEvtFile(sDir + sBase + ".EVT", 2, aEvt))
         sl << sBase + ".EVT";
     for (int i = 1; i <= nWavs; ++i) {
@@ -67,7 +67,8 @@ class TSharedSource : public IVolumeSource
 {
 public:
     TSharedSource(std::shared_ptr<std::mutex> p, std::shared_ptr<std::vector<TVolume>> a)
-        : m_pMutex(std::move(p)), m_pVolumes(std::move(a))
+        : m_pMutex(std::move(p))
+        , m_pVolumes(std::move(a))
     {
     }
     std::vector<TVolume> Volumes() override

@@ -31,11 +31,23 @@ const QString kSerial = QStringLiteral("1234567");
 
 TEST(MeterLabel, FirstSevenCharactersAndModelLetter)
 {
-    const struct { const char *label; bool bMeter; } cases[] = {
-        {"ROZ-633A", true},      {"ZOD-632C", true},     {"ZOD-632B", true},
-        {"ZOD-632AXYZ", true},   {"ROZ-633D", false},    {"ZEV-634A", false},
-        {"roz-633A", false},     {"ZOD-632a", false},    {"ROZ-633", false},
-        {"", false},             {" ZOD-632A", false},   {"ZOD632AA", false},
+    const struct
+    {
+        const char *label;
+        bool bMeter;
+    } cases[] = {
+        { "ROZ-633A", true },
+        { "ZOD-632C", true },
+        { "ZOD-632B", true },
+        { "ZOD-632AXYZ", true },
+        { "ROZ-633D", false },
+        { "ZEV-634A", false },
+        { "roz-633A", false },
+        { "ZOD-632a", false },
+        { "ROZ-633", false },
+        { "", false },
+        { " ZOD-632A", false },
+        { "ZOD632AA", false },
     };
     for (const auto &c : cases)
         EXPECT_EQ(TMeterThread::IsMeterLabel(QString::fromLatin1(c.label)), c.bMeter) << c.label;
@@ -43,11 +55,27 @@ TEST(MeterLabel, FirstSevenCharactersAndModelLetter)
 
 TEST(DateFolder, YearMonthDayRanges)
 {
-    const struct { const char *name; bool bDate; } cases[] = {
-        {"20110101", true},  {"20591231", true},   {"20101231", false}, {"20600101", false},
-        {"20161301", false}, {"20160100", false},  {"20160132", false}, {"20160131", true},
-        {"20160231", true},  {"2016ab01", false},  {"20160101x", true}, {"2016010", false},
-        {"2016+101", false}, {"2016 101", false},  {"", false},         {"R001.BIN", false},
+    const struct
+    {
+        const char *name;
+        bool bDate;
+    } cases[] = {
+        { "20110101", true },
+        { "20591231", true },
+        { "20101231", false },
+        { "20600101", false },
+        { "20161301", false },
+        { "20160100", false },
+        { "20160132", false },
+        { "20160131", true },
+        { "20160231", true },
+        { "2016ab01", false },
+        { "20160101x", true },
+        { "2016010", false },
+        { "2016+101", false },
+        { "2016 101", false },
+        { "", false },
+        { "R001.BIN", false },
     };
     for (const auto &c : cases)
         EXPECT_EQ(TRecordingDownload::IsDateFolder(QString::fromLatin1(c.name)), c.bDate) << c.name;
@@ -64,17 +92,26 @@ QByteArray HeaderBytes(const QByteArray &abySerial, int nSize = 128)
 
 TEST(BinSerial, DigitsUpToTheFirstZeroByte)
 {
-    const struct { QByteArray abySerial; int nSize; bool bOk; const char *serial; } cases[] = {
-        {"1234567", 128, true, "1234567"},
-        {QByteArray("12345\0\0", 7), 128, true, "12345"},
-        {QByteArray("123\0" "456", 7), 128, true, "123"},
-        {"1234567", 39, true, "1234567"},
-        {"1234567", 38, false, ""},
-        {"", 128, false, ""},
-        {"12a4567", 128, false, "12a4567"},
-        {"-123456", 128, false, "-123456"},
-        {" 123456", 128, false, " 123456"},
-        {"..\\..\\x", 128, false, "..\\..\\x"},
+    const struct
+    {
+        QByteArray abySerial;
+        int nSize;
+        bool bOk;
+        const char *serial;
+    } cases[] = {
+        { "1234567", 128, true, "1234567" },
+        { QByteArray("12345\0\0", 7), 128, true, "12345" },
+        { QByteArray("123\0"
+                     "456",
+              7),
+            128, true, "123" },
+        { "1234567", 39, true, "1234567" },
+        { "1234567", 38, false, "" },
+        { "", 128, false, "" },
+        { "12a4567", 128, false, "12a4567" },
+        { "-123456", 128, false, "-123456" },
+        { " 123456", 128, false, " 123456" },
+        { "..\\..\\x", 128, false, "..\\..\\x" },
     };
     QTemporaryDir dir;
     int i = 0;
@@ -113,11 +150,26 @@ TEST(FolderSerial, FromTheFolderRunHeader)
 
 TEST(CopyRule, RecordingExtensionsUpperCaseOnly)
 {
-    const struct { const char *name; bool bCopy; } cases[] = {
-        {"R001.BIN", true},  {"R001.EVT", true},   {"R001.PRF", true},   {"R001E001.WAV", true},
-        {"R001.MKR", true},  {"R001.EPR", true},   {"R001NOTE.WAV", true}, {"R001.bin", false},
-        {"R001.Wav", false}, {"R001.TXT", false},  {"R001", false},      {"R001.B", false},
-        {"R001.BINX", true}, {"R001.X.BIN", false}, {".BIN", true},
+    const struct
+    {
+        const char *name;
+        bool bCopy;
+    } cases[] = {
+        { "R001.BIN", true },
+        { "R001.EVT", true },
+        { "R001.PRF", true },
+        { "R001E001.WAV", true },
+        { "R001.MKR", true },
+        { "R001.EPR", true },
+        { "R001NOTE.WAV", true },
+        { "R001.bin", false },
+        { "R001.Wav", false },
+        { "R001.TXT", false },
+        { "R001", false },
+        { "R001.B", false },
+        { "R001.BINX", true },
+        { "R001.X.BIN", false },
+        { ".BIN", true },
     };
     for (const auto &c : cases)
         EXPECT_EQ(TRecordingDownload::IsRecordingFile(QString::fromLatin1(c.name)), c.bCopy)
@@ -166,7 +218,7 @@ TEST_F(Download, FilesDatedFoldersBySerialAndDayWithArchiveCopies)
 {
     const QStringList slDay1 = WriteRun(Drive() + "/20160101", kSerial, 1, 2);
     const QStringList slDay2 = WriteRun(Drive() + "/20160102", kSerial, 1, 1)
-                               + WriteRun(Drive() + "/20160102", kSerial, 2, 0);
+        + WriteRun(Drive() + "/20160102", kSerial, 2, 0);
     ASSERT_EQ(slDay1.size(), 7);
     // Never copied: other extensions, lower case, folders that are no day or
     // have no usable run header.
@@ -183,9 +235,9 @@ TEST_F(Download, FilesDatedFoldersBySerialAndDayWithArchiveCopies)
     const QDateTime dtAfter = QDateTime::currentDateTime().addMSecs(1);
 
     EXPECT_EQ(QDir(Data()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{kSerial});
+        QStringList { kSerial });
     EXPECT_EQ(QDir(Data() + kSerial).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              (QStringList{"20160101", "20160102"}));
+        (QStringList { "20160101", "20160102" }));
     QStringList slSorted1 = slDay1, slSorted2 = slDay2;
     slSorted1.sort();
     slSorted2.sort();
@@ -205,7 +257,7 @@ TEST_F(Download, FilesDatedFoldersBySerialAndDayWithArchiveCopies)
         EXPECT_TRUE(dt >= dtBefore && dt <= dtAfter) << s.toStdString();
         slArchived << m.captured(2);
         EXPECT_EQ(ReadFile(DayArchive("20160101") + "/" + s),
-                  ReadFile(Drive() + "/20160101/" + m.captured(2)));
+            ReadFile(Drive() + "/20160101/" + m.captured(2)));
     }
     slArchived.sort();
     EXPECT_EQ(slArchived, slSorted1);
@@ -213,7 +265,7 @@ TEST_F(Download, FilesDatedFoldersBySerialAndDayWithArchiveCopies)
 
     EXPECT_EQ(TRecordingDownload::ArchiveName(
                   "R001.BIN", QDateTime(QDate(2016, 3, 5), QTime(7, 8, 9, 12))),
-              "20160305070809012-R001.BIN");
+        "20160305070809012-R001.BIN");
 }
 
 TEST_F(Download, LaterDownloadsCopyOnlyMissingAndResizedFiles)
@@ -237,14 +289,14 @@ TEST_F(Download, LaterDownloadsCopyOnlyMissingAndResizedFiles)
     EXPECT_EQ(ReadFile(DayData("20160101") + "/R001.PRF"), ReadFile(Drive() + sPrf));
     EXPECT_TRUE(QFileInfo::exists(DayData("20160101") + "/R001.EVT"));
 
-    QStringList slPrf = QDir(DayArchive("20160101")).entryList({"*-R001.PRF"}, QDir::Files,
-                                                               QDir::Name);
+    QStringList slPrf
+        = QDir(DayArchive("20160101")).entryList({ "*-R001.PRF" }, QDir::Files, QDir::Name);
     ASSERT_EQ(slPrf.size(), 2);
     EXPECT_LT(slPrf[0], slPrf[1]);
     EXPECT_EQ(ReadFile(DayArchive("20160101") + "/" + slPrf[0]), abyOldPrf);
     EXPECT_EQ(ReadFile(DayArchive("20160101") + "/" + slPrf[1]), ReadFile(Drive() + sPrf));
-    EXPECT_EQ(QDir(DayArchive("20160101")).entryList({"*-R001.EVT"}, QDir::Files).size(), 2);
-    EXPECT_EQ(QDir(DayArchive("20160101")).entryList({"*-R001.MKR"}, QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(DayArchive("20160101")).entryList({ "*-R001.EVT" }, QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(DayArchive("20160101")).entryList({ "*-R001.MKR" }, QDir::Files).size(), 1);
 }
 
 TEST_F(Download, EachFolderUnderItsOwnSerialNumber)
@@ -270,9 +322,9 @@ struct TProgressCall
 TEST_F(Download, ProgressPerFileBeforeEachCopyInFolderOrder)
 {
     // Written out of order: the folders are copied in ascending name order.
-    WriteRun(Drive() + "/20160103", kSerial, 1, 0);                       // 5 files
-    WriteRunHeader(Drive() + "/20160102/R001.BIN", kSerial);              // 1 file
-    WriteRun(Drive() + "/20160101", kSerial, 1, 0);                       // nothing new
+    WriteRun(Drive() + "/20160103", kSerial, 1, 0); // 5 files
+    WriteRunHeader(Drive() + "/20160102/R001.BIN", kSerial); // 1 file
+    WriteRun(Drive() + "/20160101", kSerial, 1, 0); // nothing new
     ASSERT_TRUE(dlv::test::WriteFile(DayData("20160101") + "/keep", {}));
     for (const QString &s : FileNames(Drive() + "/20160101"))
         ASSERT_TRUE(QFile::copy(Drive() + "/20160101/" + s, DayData("20160101") + "/" + s));
@@ -282,7 +334,7 @@ TEST_F(Download, ProgressPerFileBeforeEachCopyInFolderOrder)
     int nCopied = 0;
     dl.fnProgress = [&](const QString &s, int i, int n) {
         EXPECT_EQ(nCopied, int(aCalls.size())) << "progress comes before the copy";
-        aCalls.push_back({s, i, n});
+        aCalls.push_back({ s, i, n });
     };
     dl.fnFileCopied = [&](const QString &, const QString &, bool bOk) {
         EXPECT_TRUE(bOk);
@@ -290,8 +342,12 @@ TEST_F(Download, ProgressPerFileBeforeEachCopyInFolderOrder)
     };
     EXPECT_TRUE(dl.Run());
     const std::vector<TProgressCall> aExpected = {
-        {"20160102", 0, 0}, {"20160103", 0, 4}, {"20160103", 1, 4},
-        {"20160103", 2, 4}, {"20160103", 3, 4}, {"20160103", 4, 4},
+        { "20160102", 0, 0 },
+        { "20160103", 0, 4 },
+        { "20160103", 1, 4 },
+        { "20160103", 2, 4 },
+        { "20160103", 3, 4 },
+        { "20160103", 4, 4 },
     };
     EXPECT_EQ(aCalls, aExpected);
     EXPECT_EQ(nCopied, 6);
@@ -302,16 +358,22 @@ TEST_F(Download, CancelStopsBeforeTheNextFileOrFolder)
     WriteRun(Drive() + "/20160101", kSerial, 1, 0); // 5 files
     WriteRun(Drive() + "/20160102", kSerial, 1, 0); // 5 files
 
-    const struct { int nCancelAt; int nDay1; int nDay2; const char *why; } cases[] = {
-        {1, 2, 0, "after the second file's progress: that file is still copied"},
-        {4, 5, 0, "at the last file of a folder: the next folder is not started"},
-        {0, 1, 0, "at the first file"},
+    const struct
+    {
+        int nCancelAt;
+        int nDay1;
+        int nDay2;
+        const char *why;
+    } cases[] = {
+        { 1, 2, 0, "after the second file's progress: that file is still copied" },
+        { 4, 5, 0, "at the last file of a folder: the next folder is not started" },
+        { 0, 1, 0, "at the first file" },
     };
     for (const auto &c : cases) {
         QDir(Data()).removeRecursively();
         QDir(Home()).removeRecursively();
         TRecordingDownload dl = Make();
-        std::atomic<bool> bCancel{false};
+        std::atomic<bool> bCancel { false };
         int nCalls = 0;
         dl.fnCancelled = [&] { return bCancel.load(); };
         dl.fnProgress = [&](const QString &, int, int) {
@@ -362,7 +424,7 @@ TEST_F(Download, ArchiveCopyNeverReplacesAFile)
     EXPECT_TRUE(dl.CopyFileSafely(m_dir.filePath("a"), m_dir.filePath("b"), true));
     EXPECT_EQ(ReadFile(m_dir.filePath("b")), QByteArray(10, 'a'));
     EXPECT_FALSE(dl.CopyFileSafely(m_dir.filePath("missing"), m_dir.filePath("c"), true));
-    EXPECT_EQ(FileNames(m_dir.path()), (QStringList{"a", "b"}));
+    EXPECT_EQ(FileNames(m_dir.path()), (QStringList { "a", "b" }));
 }
 
 // A data folder on a file system too small for the recordings: each copy
@@ -373,13 +435,13 @@ TEST_F(Download, CopyFailingPartWayLeavesNoFileThatLooksComplete)
         GTEST_SKIP() << "mounting a small tmpfs needs root";
     const QString sMount = m_dir.filePath("small");
     QDir().mkpath(sMount);
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=256k", "tmpfs", sMount}) != 0)
+    if (QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=256k", "tmpfs", sMount }) != 0)
         GTEST_SKIP() << "mounting a tmpfs is not permitted here";
     struct TUnmount
     {
         QString s;
-        ~TUnmount() { QProcess::execute("umount", {"-l", s}); }
-    } unmount{sMount};
+        ~TUnmount() { QProcess::execute("umount", { "-l", s }); }
+    } unmount { sMount };
 
     const QString sData = sMount + "/";
     const QString sDay = sData + kSerial + "/20160101";
@@ -398,7 +460,7 @@ TEST_F(Download, CopyFailingPartWayLeavesNoFileThatLooksComplete)
         EXPECT_TRUE(dl.Run()) << "selected for copying, copied or not";
         EXPECT_EQ(ReadFile(sDay + "/R001E001.WAV"), QByteArray(1000, 'o'));
         EXPECT_FALSE(QFileInfo::exists(sDay + "/R001E002.WAV"));
-        EXPECT_EQ(FileNames(sDay), (QStringList{"R001.BIN", "R001E001.WAV"}))
+        EXPECT_EQ(FileNames(sDay), (QStringList { "R001.BIN", "R001E001.WAV" }))
             << "no temporary files left";
         EXPECT_EQ(FileNames(DayArchive("20160101")).size(), 1) << "only the header";
     }
@@ -413,7 +475,7 @@ TEST_F(Download, CopyFailingPartWayLeavesNoFileThatLooksComplete)
 int Cli(const QStringList &sl, QString &sOut, QString &sErr)
 {
     QTextStream out(&sOut), err(&sErr);
-    QStringList slArgs{"download"};
+    QStringList slArgs { "download" };
     slArgs += sl;
     const int n = dlv::cli::Run(slArgs, out, err);
     out.flush();
@@ -426,11 +488,11 @@ TEST_F(Download, CliUsageErrors)
     QDir().mkpath(Drive());
     const QStringList cases[] = {
         {},
-        {Drive()},
-        {Drive(), Data(), "extra"},
-        {Drive(), Data(), "--archive-dir"},
-        {Drive(), Data(), "--bogus"},
-        {"", Data()},
+        { Drive() },
+        { Drive(), Data(), "extra" },
+        { Drive(), Data(), "--archive-dir" },
+        { Drive(), Data(), "--bogus" },
+        { "", Data() },
     };
     for (const QStringList &sl : cases) {
         QString sOut, sErr;
@@ -439,7 +501,7 @@ TEST_F(Download, CliUsageErrors)
         EXPECT_FALSE(sErr.isEmpty());
     }
     QString sOut, sErr;
-    EXPECT_EQ(Cli({m_dir.filePath("nowhere"), Data()}, sOut, sErr), dlv::cli::kExitError);
+    EXPECT_EQ(Cli({ m_dir.filePath("nowhere"), Data() }, sOut, sErr), dlv::cli::kExitError);
     EXPECT_FALSE(QFileInfo::exists(Data()));
 }
 
@@ -447,8 +509,8 @@ TEST_F(Download, CliPrintsOneLinePerFileCopied)
 {
     const QStringList sl = WriteRun(Drive() + "/20160101", kSerial, 1, 1);
     QString sOut, sErr;
-    ASSERT_EQ(Cli({Drive(), m_dir.filePath("data"), "--archive-dir", Home()}, sOut, sErr),
-              dlv::cli::kExitOk)
+    ASSERT_EQ(Cli({ Drive(), m_dir.filePath("data"), "--archive-dir", Home() }, sOut, sErr),
+        dlv::cli::kExitOk)
         << sErr.toStdString();
     QStringList slLines = sOut.split('\n', Qt::SkipEmptyParts);
     slLines.sort();
@@ -460,8 +522,8 @@ TEST_F(Download, CliPrintsOneLinePerFileCopied)
     EXPECT_EQ(FileNames(DayArchive("20160101")).size(), sl.size());
 
     sOut.clear();
-    EXPECT_EQ(Cli({Drive(), m_dir.filePath("data"), "--archive-dir", Home()}, sOut, sErr),
-              dlv::cli::kExitOk);
+    EXPECT_EQ(Cli({ Drive(), m_dir.filePath("data"), "--archive-dir", Home() }, sOut, sErr),
+        dlv::cli::kExitOk);
     EXPECT_TRUE(sOut.isEmpty()) << "nothing new";
 }
 
@@ -470,10 +532,10 @@ TEST_F(Download, CliArchivesInTheUsersApplicationFolderByDefault)
     dlv::test::TTempHome home;
     WriteRun(Drive() + "/20160101", kSerial, 1, 0);
     QString sOut, sErr;
-    ASSERT_EQ(Cli({Drive(), m_dir.filePath("data")}, sOut, sErr), dlv::cli::kExitOk);
+    ASSERT_EQ(Cli({ Drive(), m_dir.filePath("data") }, sOut, sErr), dlv::cli::kExitOk);
     EXPECT_EQ(dlv::DefaultArchiveHome(), home.Path() + "/.local/share");
-    EXPECT_EQ(FileNames(home.Path() + "/.local/share/Quorvex/dlv/" + kSerial + "/20160101").size(),
-              5);
+    EXPECT_EQ(
+        FileNames(home.Path() + "/.local/share/Quorvex/dlv/" + kSerial + "/20160101").size(), 5);
 }
 
 } // namespace

@@ -23,8 +23,9 @@ TEST(FormDownload, DesignedWindow)
     EXPECT_TRUE(f & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(f & Qt::CustomizeWindowHint);
     EXPECT_TRUE(f & Qt::WindowTitleHint);
-    EXPECT_FALSE(f & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint
-                      | Qt::WindowMaximizeButtonHint | Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(f
+        & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+            | Qt::WindowSystemMenuHint));
     EXPECT_EQ(form.size(), QSize(260, 107));
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed border";
     EXPECT_EQ(form.lblDirDate->geometry(), QRect(8, 12, 244, form.lblDirDate->height()));

@@ -41,7 +41,8 @@ protected:
     QString DayData(const QString &sDay) const { return Data() + kSerial + "/" + sDay; }
     void Plug(bool bIn)
     {
-        m_volumes.Set(bIn ? std::vector<TVolume>{{m_sDrive, "ZOD-632A"}} : std::vector<TVolume>{});
+        m_volumes.Set(
+            bIn ? std::vector<TVolume> { { m_sDrive, "ZOD-632A" } } : std::vector<TVolume> {});
     }
 
     TTempHome m_home;
@@ -66,7 +67,8 @@ TEST_F(MeterMain, StatusChangesShowTheLampAndTheDownloadWindow)
     EXPECT_EQ(form.progressFile->maximum(), 6) << "the day's seven files were reported";
     // With files copied the lists were refilled: the new meter is listed.
     EXPECT_GE(pMain->comboMeters->findText(kSerial), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 5000)) << "closes after a second";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 5000))
+        << "closes after a second";
 
     Plug(false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return pMain->panelSlmCnx->isHidden(); }, 5000));

@@ -46,7 +46,7 @@ struct TStatusLog
     {
         return [this](int n) {
             bOffMainThread |= QThread::currentThread() != qApp->thread();
-            a.push_back({n, pThread->Connected(), pThread->Downloading()});
+            a.push_back({ n, pThread->Connected(), pThread->Downloading() });
         };
     }
     std::vector<int> Stats() const
@@ -62,7 +62,10 @@ struct TStatusLog
 class TProgressTap : public IDownloadProgress
 {
 public:
-    explicit TProgressTap(IDownloadProgress *pNext) : m_pNext(pNext) {}
+    explicit TProgressTap(IDownloadProgress *pNext)
+        : m_pNext(pNext)
+    {
+    }
     void UpdateProgress(const QString &s, int n, int nCount) override
     {
         bOffMainThread |= QThread::currentThread() != qApp->thread();
@@ -113,7 +116,7 @@ protected:
     void Plug(std::vector<TVolume> a) { m_volumes.Set(std::move(a)); }
     static TVolume Vol(const QString &sRoot, const char *pszLabel)
     {
-        return {sRoot, QString::fromLatin1(pszLabel)};
+        return { sRoot, QString::fromLatin1(pszLabel) };
     }
 };
 
@@ -125,13 +128,13 @@ TEST_F(MeterThread, StatusSequenceOfConnectionsAndDownloads)
     Make();
     TMeterThread &t = *m_pThread;
 
-    Plug({Vol("/", ""), Vol("/media/usb", "ZOD-632X"), Vol("/mnt/other", "DATA")});
+    Plug({ Vol("/", ""), Vol("/media/usb", "ZOD-632X"), Vol("/mnt/other", "DATA") });
     t.Poll();
     EXPECT_TRUE(m_log.a.empty()) << "no meter label";
 
-    Plug({Vol("/", ""), Vol(Drive(), "ZOD-632A")});
+    Plug({ Vol("/", ""), Vol(Drive(), "ZOD-632A") });
     t.Poll();
-    ASSERT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 6}));
+    ASSERT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 6 }));
     EXPECT_TRUE(m_log.a[0].bConnected && !m_log.a[0].bDownloading);
     EXPECT_TRUE(m_log.a[1].bConnected && m_log.a[1].bDownloading);
     EXPECT_TRUE(m_log.a[2].bConnected && !m_log.a[2].bDownloading);
@@ -142,17 +145,17 @@ TEST_F(MeterThread, StatusSequenceOfConnectionsAndDownloads)
     t.Poll();
     EXPECT_TRUE(m_log.a.empty()) << "still present: no download";
 
-    Plug({Vol("/", "")});
+    Plug({ Vol("/", "") });
     t.Poll();
-    ASSERT_EQ(m_log.Stats(), (std::vector<int>{1}));
+    ASSERT_EQ(m_log.Stats(), (std::vector<int> { 1 }));
     EXPECT_FALSE(m_log.a[0].bConnected);
     EXPECT_EQ(t.SlmDrive(), Drive() + "/") << "kept after the meter went";
 
     // Plugged in again: a new download, which finds nothing new.
     m_log.a.clear();
-    Plug({Vol(Drive(), "ROZ-633C")});
+    Plug({ Vol(Drive(), "ROZ-633C") });
     t.Poll();
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 2}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 2 }));
 }
 
 TEST_F(MeterThread, FirstMeterDriveInRootOrderAndNoDownloadWhenItMoves)
@@ -161,16 +164,16 @@ TEST_F(MeterThread, FirstMeterDriveInRootOrderAndNoDownloadWhenItMoves)
     WriteRun(Drive("b") + "/20160102", kSerial, 1, 0);
     Make();
     TMeterThread &t = *m_pThread;
-    Plug({Vol(Drive("a"), "ZOD-632A"), Vol(Drive("b"), "ROZ-633B")});
+    Plug({ Vol(Drive("a"), "ZOD-632A"), Vol(Drive("b"), "ROZ-633B") });
     t.Poll();
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 6}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 6 }));
     EXPECT_EQ(t.SlmDrive(), Drive("a") + "/");
     EXPECT_TRUE(QFileInfo(DayData("20160101")).isDir());
     EXPECT_FALSE(QFileInfo::exists(DayData("20160102")));
 
     // The first goes, the second stays: still connected, no status, no download.
     m_log.a.clear();
-    Plug({Vol(Drive("b"), "ROZ-633B")});
+    Plug({ Vol(Drive("b"), "ROZ-633B") });
     t.Poll();
     EXPECT_TRUE(m_log.a.empty());
     EXPECT_TRUE(t.Connected());
@@ -201,9 +204,9 @@ TEST_F(MeterThread, RunningThreadDrivesTheDownloadWindow)
     m_pThread->start();
     QTest::qWait(100);
     EXPECT_TRUE(m_log.a.empty());
-    Plug({Vol(Drive(), "ZOD-632B")});
+    Plug({ Vol(Drive(), "ZOD-632B") });
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 3; }, 10000));
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 6}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 6 }));
     EXPECT_FALSE(m_log.bOffMainThread);
     EXPECT_FALSE(tap.bOffMainThread);
     EXPECT_TRUE(bShownWhileProgress);
@@ -219,9 +222,9 @@ TEST_F(MeterThread, RunningThreadDrivesTheDownloadWindow)
     m_log.a.clear();
     Plug({});
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 1; }, 5000));
-    Plug({Vol(Drive(), "ZOD-632B")});
+    Plug({ Vol(Drive(), "ZOD-632B") });
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 4; }, 5000));
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 1, 2, 2}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 1, 2, 2 }));
     m_pThread->Stop();
     EXPECT_TRUE(m_pThread->isFinished());
 }
@@ -241,9 +244,9 @@ TEST_F(MeterThread, CancelFromTheWindowStopsBeforeTheNextFile)
     Make();
     m_pThread->start();
     form.ShowDownload();
-    Plug({Vol(Drive(), "ZOD-632A")});
+    Plug({ Vol(Drive(), "ZOD-632A") });
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 3; }, 10000));
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 6}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 6 }));
     EXPECT_TRUE(form.Cancelled());
     // The click lands while file 2 or 3 is copied; neither later file nor the
     // next folder is started.
@@ -259,9 +262,9 @@ TEST_F(MeterThread, CancelFromTheWindowStopsBeforeTheNextFile)
     m_log.a.clear();
     Plug({});
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 1; }, 5000));
-    Plug({Vol(Drive(), "ZOD-632A")});
+    Plug({ Vol(Drive(), "ZOD-632A") });
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.a.size() >= 4; }, 5000));
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 1, 2, 6}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 1, 2, 6 }));
     EXPECT_EQ(FileNames(DayData("20160101")).size(), 7);
     EXPECT_EQ(FileNames(DayData("20160102")).size(), 5);
 }
@@ -290,11 +293,11 @@ TEST_F(MeterThread, StopDuringADownloadWaitsForItsEnd)
     };
     Make();
     m_pThread->start();
-    Plug({Vol(Drive(), "ZOD-632A")});
+    Plug({ Vol(Drive(), "ZOD-632A") });
     ASSERT_TRUE(QTest::qWaitFor([&] { return bStopCalled && m_pThread->isFinished(); }, 15000));
     EXPECT_LT(nCallsAtStop, 21u) << "stopped while the download was under way";
     EXPECT_EQ(tap.aCalls.size(), 21u);
-    EXPECT_EQ(m_log.Stats(), (std::vector<int>{1, 2, 6}));
+    EXPECT_EQ(m_log.Stats(), (std::vector<int> { 1, 2, 6 }));
     for (int nDay = 1; nDay <= 3; ++nDay)
         EXPECT_EQ(FileNames(DayData(QStringLiteral("2016010%1").arg(nDay))).size(), 7);
 }
