@@ -173,7 +173,11 @@ bool TMeterThread::FindMeterDrive()
     GetDriveList(aDrives);
     for (const TVolume &v : aDrives) {
         if (IsMeterLabel(v.sLabel)) {
-            sSlmDrive = WithSep(v.sRoot);
+            // Written only when it changes: the owner reads it while this
+            // thread waits for a report.
+            const QString sRoot = WithSep(v.sRoot);
+            if (sRoot != sSlmDrive)
+                sSlmDrive = sRoot;
             return true;
         }
     }

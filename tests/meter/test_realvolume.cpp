@@ -83,15 +83,19 @@ TEST_F(RealVolume, SystemSourceReadsTheLabelAndTheThreadFindsIt)
     std::vector<int> aStat;
     QElapsedTimer tMount;
     qint64 nMsDetected = -1;
+    QString sDrive;
+    TMeterThread *pThread = nullptr;
     TMeterThread thread(
         std::make_unique<TSystemVolumeSource>(),
         [&](int n) {
             if (aStat.empty() && tMount.isValid())
                 nMsDetected = tMount.elapsed();
             aStat.push_back(n);
+            sDrive = pThread->SlmDrive(); // read while the thread waits
         },
         [] { return nullptr; }, [this] { return m_dir.filePath("data") + "/"; },
         m_dir.filePath("home"));
+    pThread = &thread;
     thread.start();
     QTest::qWait(200);
     const bool bMeterAlready = thread.Connected();
@@ -122,7 +126,7 @@ TEST_F(RealVolume, SystemSourceReadsTheLabelAndTheThreadFindsIt)
     std::printf("meter reported %lld ms after the mount (one poll a second)\n",
         static_cast<long long>(nMsDetected));
     EXPECT_EQ(aStat, (std::vector<int> { 1, 2, 2 }));
-    EXPECT_EQ(thread.SlmDrive(), m_sMount + "/");
+    EXPECT_EQ(sDrive, m_sMount + "/");
 
     Unmount();
     EXPECT_TRUE(QTest::qWaitFor([&] { return aStat.size() >= 4; }, 10000));
