@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using dlv::TformDownload;
@@ -62,7 +63,9 @@ TEST_F(MeterMain, StatusChangesShowTheLampAndTheDownloadWindow)
     Plug(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pMain->panelSlmCnx->isHidden(); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.isVisible(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !pMain->MeterThread()->Downloading(); }, 10000));
+    // The end of the download reached the main window: the window's close
+    // timer runs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.timerClose->isActive(); }, 10000));
     EXPECT_EQ(FileNames(DayData("20160101")).size(), 7);
     EXPECT_EQ(form.progressFile->maximum(), 6) << "the day's seven files were reported";
     // With files copied the lists were refilled: the new meter is listed.
@@ -73,6 +76,19 @@ TEST_F(MeterMain, StatusChangesShowTheLampAndTheDownloadWindow)
     Plug(false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return pMain->panelSlmCnx->isHidden(); }, 5000));
     pMain.reset();
+}
+
+TEST_F(MeterMain, MeterPluggedInBeforeStartIsDownloadedAtStart)
+{
+    WriteRun(m_sDrive + "/20160101", kSerial, 1, 0);
+    Plug(true);
+    auto pMain = std::make_unique<TformMain>(std::make_unique<dlv::TCfg>());
+    TformDownload form(pMain.get());
+    pMain->SetDownloadForm(&form);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pMain->panelSlmCnx->isHidden(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.timerClose->isActive(); }, 10000));
+    EXPECT_EQ(FileNames(DayData("20160101")).size(), 5);
+    EXPECT_GE(pMain->comboMeters->findText(kSerial), 0);
 }
 
 // Closing the program during a download: the windows are destroyed as the
