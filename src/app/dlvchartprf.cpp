@@ -25,6 +25,24 @@ public:
     TPrfSeries(QCPAxis *pKeyAxis, QCPAxis *pValueAxis) : QCPGraph(pKeyAxis, pValueAxis) {}
 
 protected:
+    // Every stroke on a pixel centre. Qt draws a 1-pixel line that ends a
+    // sub-pixel step (two periods whose levels lie less than a pixel apart)
+    // with a jump between rows halfway along the next period's level; on
+    // centres each level keeps one row, the row its value lies in.
+    void drawLinePlot(QCPPainter *pPainter, const QVector<QPointF> &aLines) const override
+    {
+        if (antialiased() || pPainter->transform().type() > QTransform::TxTranslate) {
+            QCPGraph::drawLinePlot(pPainter, aLines);
+            return;
+        }
+        m_aSnapped.resize(aLines.size());
+        for (qsizetype i = 0; i < aLines.size(); ++i) {
+            const QPointF &pt = aLines[i];
+            m_aSnapped[i] = QPointF(std::floor(pt.x()) + 0.5, std::floor(pt.y()) + 0.5);
+        }
+        QCPGraph::drawLinePlot(pPainter, m_aSnapped);
+    }
+
     void getOptimizedLineData(QVector<QCPGraphData> *pLineData,
                               const QCPGraphDataContainer::const_iterator &itBegin,
                               const QCPGraphDataContainer::const_iterator &itEnd) const override
@@ -79,6 +97,9 @@ protected:
             }
         }
     }
+
+private:
+    mutable QVector<QPointF> m_aSnapped; // reused by every drawing
 };
 
 // The zoom rectangle covers the plot's full height: only the time axis zooms.
@@ -213,7 +234,11 @@ TChartPrf::TChartPrf(QWidget *pParent) : QCustomPlot(pParent)
 
     m_pSeries = new TPrfSeries(xAxis, yAxis);
     m_pSeries->setName(QStringLiteral("Leq"));
-    m_pSeries->setPen(QPen(LineColor(), 1.0));
+    // A cosmetic pen: the stairs' horizontal strokes stay on one pixel row each
+    // (a 1-unit stroked pen lets a row jump midway between two close levels).
+    QPen penLine(LineColor(), 1.0);
+    penLine.setCosmetic(true);
+    m_pSeries->setPen(penLine);
     m_pSeries->setLineStyle(QCPGraph::lsStepLeft);
     m_pSeries->setAdaptiveSampling(true);
     // Stairs are horizontal and vertical strokes: crisp without smoothing.
@@ -343,7 +368,7 @@ TPixelMap TChartPrf::TimePixelMap() const
 
 int TChartPrf::BottomRow() const
 {
-    return int(std::floor(yAxis->coordToPixel(yAxis->range().lower) + 0.5));
+    return int(std::floor(yAxis->coordToPixel(yAxis->range().lower)));
 }
 
 TMarkerRect TChartPrf::MarkerRect(int i) const

@@ -185,7 +185,7 @@ int TPixelMap::Pixel(double fl) const
     const double flPx = Coord(fl);
     if (std::isnan(flPx))
         return 0;
-    return static_cast<int>(std::floor(std::clamp(flPx, -1e9, 1e9) + 0.5));
+    return static_cast<int>(std::floor(std::clamp(flPx, -1e9, 1e9)));
 }
 
 TMarkerRect PrfMarkerRect(int nStartSec, int nDuration, int nRate, const TPixelMap &mapX, int nY0)

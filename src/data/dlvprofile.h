@@ -80,7 +80,9 @@ struct TPixelMap
     double flPxLower = 0.0; // pixel coordinate of the minimum
     double flPxUpper = 1.0; // pixel coordinate of the maximum
     double Coord(double fl) const;
-    int Pixel(double fl) const; // nearest pixel, clamped to +-1e9
+    // The pixel the coordinate lies in (pixel n spans n .. n + 1), clamped to
+    // +-1e9; the stairs are drawn in the same pixels.
+    int Pixel(double fl) const;
 };
 
 // A filled marker: columns nLeft up to but not including nRight, rows nTop up

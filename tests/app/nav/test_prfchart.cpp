@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
+#include <set>
 
 using namespace dlv;
 using namespace dlv::test;
@@ -135,6 +136,41 @@ TEST(PrfChart, OneSecondChartDrawsEveryColumnWithAValue)
     EXPECT_GT(nColumns, 500);
     for (int x = px(36000 + 200); x < px(36000 + 1600); ++x)
         EXPECT_FALSE(drawn(x, 45.0) || drawn(x, 65.0)) << "inside the gap, column " << x;
+}
+
+TEST(PrfChart, EachLevelKeepsOnePixelRow)
+{
+    // Two hours whose levels lie less than a pixel apart: the second hour's
+    // stroke stays on one row over its whole width, wherever in its pixel
+    // the level falls.
+    TChartPrf chart;
+    chart.resize(743, 250);
+    for (double flFrac : {0.1, 0.26, 0.5, 0.74, 0.9}) {
+        for (double flDelta : {0.3, 0.45, 0.7}) {
+            SCOPED_TRACE(testing::Message() << flFrac << " " << flDelta);
+            std::span<double> afl = chart.LevelBuffer(24);
+            std::fill(afl.begin(), afl.end(), 55.0);
+            chart.ShowLevels(3600);
+            chart.xAxis->setRange(10.03, 16.8);
+            chart.yAxis->setRange(50, 70);
+            (void)chart.toPixmap(743, 250); // lays the chart out
+            const double flY12 = std::floor(chart.yAxis->coordToPixel(58.0)) + flFrac;
+            afl = chart.LevelBuffer(24);
+            std::fill(afl.begin(), afl.end(), 55.0);
+            afl[12] = chart.yAxis->pixelToCoord(flY12);
+            afl[11] = chart.yAxis->pixelToCoord(flY12 - flDelta);
+            chart.ShowLevels(3600);
+            chart.yAxis->setRange(50, 70);
+            const QImage img = chart.toPixmap(743, 250).toImage();
+            const int x12 = int(chart.xAxis->coordToPixel(12)), x13 = int(chart.xAxis->coordToPixel(13));
+            std::set<int> rows;
+            for (int x = x12 + 2; x < x13 - 2; ++x)
+                for (int y = 0; y < img.height(); ++y)
+                    if (img.pixelColor(x, y) == TChartPrf::LineColor())
+                        rows.insert(y);
+            EXPECT_EQ(rows, std::set<int>{int(std::floor(flY12))});
+        }
+    }
 }
 
 TEST(PrfChart, AxisRangesAfterALoad)
@@ -314,13 +350,13 @@ QRect ExpectedRect(const TChartPrf *p, int nStartSec, int nDur)
     const int nRate = p->Rate();
     const double x0 = nStartSec / nRate;
     const double xw = std::max(nDur / nRate, 1);
-    auto px = [p](double x) { return int(std::floor(p->xAxis->coordToPixel(x) + 0.5)); };
+    auto px = [p](double x) { return int(std::floor(p->xAxis->coordToPixel(x))); };
     int nLeft = px(x0), nRight = px(x0 + xw);
     if (nRight - nLeft < 4)
         nRight = nLeft + 4;
     nLeft = std::max(nLeft, px(p->xAxis->range().lower));
     nRight = std::min(nRight, px(p->xAxis->range().upper));
-    const int y0 = int(std::floor(p->yAxis->coordToPixel(p->yAxis->range().lower) + 0.5));
+    const int y0 = int(std::floor(p->yAxis->coordToPixel(p->yAxis->range().lower)));
     return QRect(QPoint(nLeft, y0 - 4), QPoint(nRight - 1, y0 + 5));
 }
 
@@ -415,7 +451,7 @@ TEST(PrfChart, MarkersFollowTheZoom)
     const QSize sz = p->size();
     const QImage img = p->toPixmap(sz.width(), sz.height()).toImage();
     const QRect rc = ExpectedRect(p, 12 * 3600, 3600);
-    EXPECT_EQ(rc.right() + 1, int(std::floor(p->xAxis->coordToPixel(p->xAxis->range().upper) + 0.5)));
+    EXPECT_EQ(rc.right() + 1, int(std::floor(p->xAxis->coordToPixel(p->xAxis->range().upper))));
     ExpectFilled(img, rc, TChartPrf::MarkerColor());
     EXPECT_TRUE(p->MarkerRect(1).IsEmpty()) << "14:00 is right of the zoomed range";
 }
