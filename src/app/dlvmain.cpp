@@ -498,7 +498,9 @@ void TformMain::FormDestroy()
     }
     Cfg->SetMaximised(windowState() & Qt::WindowMaximized);
     Cfg->Save();
-    // 4. Day measurement
+    // 4. Day measurement. Events are still handled while the meter thread
+    // stops (step 5), so nothing that reads the day may run after this.
+    timerWav->stop();
     fs630.reset();
     // 5. Meter thread: its last status changes are still handled while it stops.
     StopMeterThread();
