@@ -22,7 +22,10 @@ const QString kMarkerLayer = QStringLiteral("markers");
 class TPrfSeries : public QCPGraph
 {
 public:
-    TPrfSeries(QCPAxis *pKeyAxis, QCPAxis *pValueAxis) : QCPGraph(pKeyAxis, pValueAxis) {}
+    TPrfSeries(QCPAxis *pKeyAxis, QCPAxis *pValueAxis)
+        : QCPGraph(pKeyAxis, pValueAxis)
+    {
+    }
 
 protected:
     // Every stroke on a pixel centre. Qt draws a 1-pixel line that ends a
@@ -44,8 +47,8 @@ protected:
     }
 
     void getOptimizedLineData(QVector<QCPGraphData> *pLineData,
-                              const QCPGraphDataContainer::const_iterator &itBegin,
-                              const QCPGraphDataContainer::const_iterator &itEnd) const override
+        const QCPGraphDataContainer::const_iterator &itBegin,
+        const QCPGraphDataContainer::const_iterator &itEnd) const override
     {
         QCPAxis *pKey = mKeyAxis.data();
         if (!pLineData || !pKey || pKey->orientation() != Qt::Horizontal || pKey->rangeReversed()
@@ -57,8 +60,8 @@ protected:
         if (itBegin == itEnd)
             return;
         const qsizetype nCount = itEnd - itBegin;
-        const double flSpan =
-            std::abs(pKey->coordToPixel((itEnd - 1)->key) - pKey->coordToPixel(itBegin->key));
+        const double flSpan
+            = std::abs(pKey->coordToPixel((itEnd - 1)->key) - pKey->coordToPixel(itBegin->key));
         if (!mAdaptiveSampling || double(nCount) < 2.0 * flSpan + 2.0) {
             pLineData->resize(nCount);
             std::copy(itBegin, itEnd, pLineData->begin());
@@ -106,7 +109,10 @@ private:
 class TTimeBandRect : public QCPSelectionRect
 {
 public:
-    explicit TTimeBandRect(QCustomPlot *pPlot) : QCPSelectionRect(pPlot) {}
+    explicit TTimeBandRect(QCustomPlot *pPlot)
+        : QCPSelectionRect(pPlot)
+    {
+    }
 
 protected:
     void draw(QCPPainter *pPainter) override
@@ -123,10 +129,10 @@ protected:
 
 // Tick steps of the time axis in seconds; each must be a whole number of
 // points at the chart's rate.
-constexpr int kTimeSteps[] = {1,    2,    5,    10,    15,    30,    60,    120,   300,  600,
-                              900,  1800, 3600, 7200,  10800, 14400, 21600, 43200, 86400};
+constexpr int kTimeSteps[] = { 1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800,
+    14400, 21600, 43200, 86400 };
 // Sub-divisions tried for the minor ticks, most readable first.
-constexpr int kSubDivisions[] = {4, 3, 6, 5, 2};
+constexpr int kSubDivisions[] = { 4, 3, 6, 5, 2 };
 
 } // namespace
 
@@ -134,7 +140,9 @@ constexpr int kSubDivisions[] = {4, 3, 6, 5, 2};
 class TChartPrf::TMarkerLayer : public QCPLayerable
 {
 public:
-    explicit TMarkerLayer(TChartPrf *pChart) : QCPLayerable(pChart, kMarkerLayer), m_pChart(pChart)
+    explicit TMarkerLayer(TChartPrf *pChart)
+        : QCPLayerable(pChart, kMarkerLayer)
+        , m_pChart(pChart)
     {
     }
 
@@ -155,7 +163,10 @@ private:
 class TChartPrf::TTimeTicker : public QCPAxisTicker
 {
 public:
-    explicit TTimeTicker(TChartPrf *pChart) : m_pChart(pChart) {}
+    explicit TTimeTicker(TChartPrf *pChart)
+        : m_pChart(pChart)
+    {
+    }
 
 protected:
     double getTickStep(const QCPRange &range) override
@@ -197,14 +208,15 @@ protected:
     QString getTickLabel(double flTick, const QLocale &, QChar, int) override
     {
         return PointLabel(int(std::llround(std::clamp(flTick, -1e6, 1e6))), m_pChart->m_nRate,
-                          m_pChart->m_cTimeSep);
+            m_pChart->m_cTimeSep);
     }
 
 private:
     TChartPrf *m_pChart;
 };
 
-TChartPrf::TChartPrf(QWidget *pParent) : QCustomPlot(pParent)
+TChartPrf::TChartPrf(QWidget *pParent)
+    : QCustomPlot(pParent)
 {
     m_cTimeSep = TimeSeparatorChar();
     setBackground(BackColor());
@@ -226,7 +238,7 @@ TChartPrf::TChartPrf(QWidget *pParent) : QCustomPlot(pParent)
     yAxis->grid()->setPen(QPen(QColor(205, 205, 205), 0, Qt::DotLine));
 
     // A closed frame around the plot, without ticks of its own.
-    for (QCPAxis *pAxis : {xAxis2, yAxis2}) {
+    for (QCPAxis *pAxis : { xAxis2, yAxis2 }) {
         pAxis->setVisible(true);
         pAxis->setTicks(false);
         pAxis->setTickLabels(false);
@@ -362,8 +374,8 @@ void TChartPrf::RedrawMarkers()
 TPixelMap TChartPrf::TimePixelMap() const
 {
     const QCPRange rg = xAxis->range();
-    return TPixelMap{rg.lower, rg.upper, xAxis->coordToPixel(rg.lower),
-                     xAxis->coordToPixel(rg.upper)};
+    return TPixelMap { rg.lower, rg.upper, xAxis->coordToPixel(rg.lower),
+        xAxis->coordToPixel(rg.upper) };
 }
 
 int TChartPrf::BottomRow() const
@@ -391,8 +403,8 @@ void TChartPrf::DrawMarkers(QCPPainter *pPainter) const
         const TMarkerRect rc = PrfMarkerRect(m.nStartSec, m.nDuration, m_nRate, map, nY0);
         if (rc.IsEmpty())
             return;
-        pPainter->fillRect(QRect(rc.nLeft, rc.nTop, rc.nRight - rc.nLeft, rc.nBottom - rc.nTop),
-                           color);
+        pPainter->fillRect(
+            QRect(rc.nLeft, rc.nTop, rc.nRight - rc.nLeft, rc.nBottom - rc.nTop), color);
     };
     for (const TPrfMarker &m : m_aMarkers)
         fill(m, MarkerColor());

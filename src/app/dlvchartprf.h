@@ -12,8 +12,8 @@ namespace dlv {
 struct TPrfMarker
 {
     int nStartSec = 0;
-    int nDuration = 0;   // seconds; 0 for a voice note
-    bool bShown = true;  // false: its start could not be read, nothing is drawn
+    int nDuration = 0; // seconds; 0 for a voice note
+    bool bShown = true; // false: its start could not be read, nothing is drawn
 };
 
 // The day's time-history chart (chartPrf): one stair-step series of period
@@ -53,7 +53,7 @@ public:
     // before the first zoom since the last undo.
     bool IsZoomed() const { return m_bZoomed; }
     void ZoomTime(double flMin, double flMax); // as the user's rectangle does
-    void UndoZoom();                           // always emits zoomUndone
+    void UndoZoom(); // always emits zoomUndone
 
     // Markers in list order; nSelected (-1 = none) is drawn again in red.
     void SetMarkers(std::span<const TPrfMarker> aMarkers, int nSelected);
@@ -67,8 +67,8 @@ public:
     int BottomRow() const; // pixel row of the level axis's minimum
 
 signals:
-    void zoomed();      // the time axis has been zoomed
-    void zoomUndone();  // a zoom has been undone (or an undo was asked for)
+    void zoomed(); // the time axis has been zoomed
+    void zoomUndone(); // a zoom has been undone (or an undo was asked for)
 
 protected:
     void processRectZoom(QRect rect, QMouseEvent *pEvent) override;

@@ -2,7 +2,6 @@
 // the loading of a day and the meter details panel.
 #include "dlvmain.h"
 
-#include "dlvcsv.h"
 #include "dlverror.h"
 #include "dlvfiles.h"
 #include "dlvfilesys630.h"
@@ -34,7 +33,7 @@ public:
     void SetTabStop(double flPixels) { m_flTabStop = flPixels; }
 
     void paint(QPainter *pPainter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
+        const QModelIndex &index) const override
     {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
@@ -47,13 +46,12 @@ public:
         QTextOption to(Qt::AlignLeft | Qt::AlignVCenter);
         to.setWrapMode(QTextOption::NoWrap);
         to.setTabStopDistance(m_flTabStop);
-        const QPalette::ColorGroup cg =
-            (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        const QPalette::ColorGroup cg
+            = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
         pPainter->save();
         pPainter->setFont(opt.font);
-        pPainter->setPen(opt.palette.color(cg, (opt.state & QStyle::State_Selected)
-                                                   ? QPalette::HighlightedText
-                                                   : QPalette::Text));
+        pPainter->setPen(opt.palette.color(
+            cg, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
         pPainter->drawText(QRectF(rcText).adjusted(2, 0, -2, 0), sText, to);
         pPainter->restore();
     }
@@ -122,8 +120,8 @@ void TformMain::ShowMeters()
     comboMeters->clear();
     comboMeters->addItems(slMeters);
     if (!slMeters.isEmpty()) {
-        const int i =
-            comboMeters->findText(Cfg->LastMeter(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const int i
+            = comboMeters->findText(Cfg->LastMeter(), Qt::MatchExactly | Qt::MatchCaseSensitive);
         comboMeters->setCurrentIndex(i >= 0 ? i : 0);
     }
     // With one meter (or none) there is nothing to choose; that meter is still
@@ -243,7 +241,7 @@ void TformMain::ShowMeterDetails()
     listMeterDetails->addItem(QStringLiteral("Serial #\t") + fs630->Meter());
     listMeterDetails->addItem(QString());
     listMeterDetails->addItem(QStringLiteral("Calibration Checks:"));
-    for (const QString &s : TCsvFile::SplitDelimited(sCalibrations, QLatin1Char(';'))) {
+    for (const QString &s : SplitCalibrations(sCalibrations)) {
         if (!s.isEmpty())
             listMeterDetails->addItem(QStringLiteral("  ") + s);
     }

@@ -144,21 +144,21 @@ TLevelScan ScanLevels(std::span<const double> afl, int nBegin, int nEnd)
 TAxisRange TimeAxisRange(const TLevelScan &scan, int nPoints)
 {
     if (scan.nFirst < 0)
-        return {0.0, double(nPoints)};
+        return { 0.0, double(nPoints) };
     if (scan.nFirst == scan.nLast)
-        return {double(scan.nFirst), double(scan.nLast + 1)};
-    return {double(scan.nFirst + 1), double(scan.nLast + 1)};
+        return { double(scan.nFirst), double(scan.nLast + 1) };
+    return { double(scan.nFirst + 1), double(scan.nLast + 1) };
 }
 
 std::optional<TAxisRange> LevelAxisRange(const TLevelScan &scan)
 {
     if (!(scan.flLargest > scan.flSmallest))
         return std::nullopt;
-    return TAxisRange{TruncTens(scan.flSmallest), TruncTens(scan.flLargest + 10.0)};
+    return TAxisRange { TruncTens(scan.flSmallest), TruncTens(scan.flLargest + 10.0) };
 }
 
-std::optional<TAxisRange> ZoomLevelRange(std::span<const double> aflPoints, double flMin,
-                                         double flMax)
+std::optional<TAxisRange> ZoomLevelRange(
+    std::span<const double> aflPoints, double flMin, double flMax)
 {
     if (!(flMin >= 0.0) || std::isnan(flMax) || aflPoints.empty())
         return std::nullopt;

@@ -69,14 +69,14 @@ std::optional<TAxisRange> LevelAxisRange(const TLevelScan &scan);
 // Level axis after a zoom of the time axis to [flMin, flMax]: fitted to the
 // points from round(flMin) to round(flMax) (halves to even) that exist;
 // nothing when the zoom starts left of point 0 or the points do not spread.
-std::optional<TAxisRange> ZoomLevelRange(std::span<const double> aflPoints, double flMin,
-                                         double flMax);
+std::optional<TAxisRange> ZoomLevelRange(
+    std::span<const double> aflPoints, double flMin, double flMax);
 
 // Linear mapping of axis values to pixel coordinates, as the chart maps them.
 struct TPixelMap
 {
-    double flLower = 0.0;   // axis minimum
-    double flUpper = 1.0;   // axis maximum
+    double flLower = 0.0; // axis minimum
+    double flUpper = 1.0; // axis maximum
     double flPxLower = 0.0; // pixel coordinate of the minimum
     double flPxUpper = 1.0; // pixel coordinate of the maximum
     double Coord(double fl) const;

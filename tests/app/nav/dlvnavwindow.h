@@ -36,7 +36,7 @@ inline const QString kMeterB = QStringLiteral("7654321");
 struct TNavRun
 {
     int nRun = 1;
-    QTime tStart{8, 0, 0};
+    QTime tStart { 8, 0, 0 };
     // Level of second s, or NaN for no record; records are written for the
     // seconds nFrom .. nTo.
     int nFrom = 8 * 3600;
@@ -52,7 +52,11 @@ struct TNavRun
 class TNavWindow
 {
 public:
-    TNavWindow() : m_sBase(home.Path() + QStringLiteral("/data/")) { QDir().mkpath(m_sBase); }
+    TNavWindow()
+        : m_sBase(home.Path() + QStringLiteral("/data/"))
+    {
+        QDir().mkpath(m_sBase);
+    }
 
     QString Base() const { return m_sBase; }
     QString Day(const QString &sMeter, const QString &sDate) const
@@ -69,8 +73,8 @@ public:
             d = QDate(2016, 3, 1); // a folder name that is no calendar date
         for (const TNavRun &run : aRuns) {
             const QString sRun = sDay + QString::asprintf("R%03d", run.nRun);
-            TBinFile bin = MakeRunHeader(run.nRun, sMeter, QStringLiteral("632A"),
-                                         QDateTime(d, run.tStart));
+            TBinFile bin
+                = MakeRunHeader(run.nRun, sMeter, QStringLiteral("632A"), QDateTime(d, run.tStart));
             for (const QDateTime &dt : run.aPreCal)
                 SetCalibration(bin, false, dt);
             ASSERT_TRUE(WriteBinFile(sRun + ".BIN", bin));
@@ -79,7 +83,7 @@ public:
                 for (int s = run.nFrom; s <= run.nTo; ++s) {
                     const double fl = run.fnLevel(s);
                     if (!std::isnan(fl))
-                        a.push_back({s / 3600, s % 3600 / 60, s % 60, fl, fl + 5.0});
+                        a.push_back({ s / 3600, s % 3600 / 60, s % 60, fl, fl + 5.0 });
                 }
                 ASSERT_TRUE(WritePrfFile(sRun + ".PRF", a, false));
             }
@@ -103,7 +107,7 @@ public:
     {
         {
             QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
-                        QStringLiteral("dlv"));
+                QStringLiteral("dlv"));
             s.setValue(QStringLiteral("basedir"), m_sBase);
             s.setValue(QStringLiteral("lastslm"), sLastMeter);
             s.setValue(QStringLiteral("prfper"), nRate);
@@ -137,12 +141,15 @@ public:
         const auto a = Days()->selectedItems();
         return a.isEmpty() ? -1 : Days()->row(a.first());
     }
-    bool DayShown() const { return !form->panelMain->isHidden() && !form->panelPrfBtns->isHidden(); }
+    bool DayShown() const
+    {
+        return !form->panelMain->isHidden() && !form->panelPrfBtns->isHidden();
+    }
 
     void ClickDay(int i)
     {
         QTest::mouseClick(Days()->viewport(), Qt::LeftButton, {},
-                          Days()->visualItemRect(Days()->item(i)).center());
+            Days()->visualItemRect(Days()->item(i)).center());
         QCoreApplication::processEvents();
     }
     // Drags a zoom rectangle over the chart between two time-axis values.

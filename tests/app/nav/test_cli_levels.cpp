@@ -48,23 +48,23 @@ public:
         const QString sDay = Dir() + kMeter + '/' + kDate + '/';
         QDir().mkpath(sDay);
         EXPECT_TRUE(WriteBinFile(sDay + "R001.BIN",
-                                 MakeRunHeader(1, kMeter, QStringLiteral("632A"),
-                                               QDateTime(QDate(2016, 3, 15), QTime(8, 0)))));
+            MakeRunHeader(
+                1, kMeter, QStringLiteral("632A"), QDateTime(QDate(2016, 3, 15), QTime(8, 0)))));
         std::vector<TPrfRecord> a;
         for (int s = 8 * 3600; s < 8 * 3600 + 300; ++s) {
             if (s >= 8 * 3600 + 2 && s < 8 * 3600 + 10)
                 continue;
             const double fl = s < 8 * 3600 + 2 ? 70.0 : 60.0;
-            a.push_back({s / 3600, s / 60 % 60, s % 60, fl, fl});
+            a.push_back({ s / 3600, s / 60 % 60, s % 60, fl, fl });
         }
         for (int s = 9 * 3600; s < 9 * 3600 + 600; ++s)
-            a.push_back({s / 3600, s / 60 % 60, s % 60, 45.25, 50.0});
+            a.push_back({ s / 3600, s / 60 % 60, s % 60, 45.25, 50.0 });
         EXPECT_TRUE(WritePrfFile(sDay + "R001.PRF", a, false));
     }
     QString Dir() const { return m_dir.path() + '/'; }
     QStringList Args(const QStringList &slMore = {}) const
     {
-        return QStringList{QStringLiteral("levels"), Dir(), kMeter, kDate} + slMore;
+        return QStringList { QStringLiteral("levels"), Dir(), kMeter, kDate } + slMore;
     }
 
 private:
@@ -84,20 +84,19 @@ TEST(CliLevels, OneLinePerPointAtEveryRate)
         QStringList slExpect; // lines at the indices of aAt
         std::vector<int> aAt;
     } cases[] = {
-        {{},
-         86400,
-         {"0,00:00:00,", "28800,08:00:00," + FormatLevel(70.0), "28802,08:00:02,",
-          "28810,08:00:10," + FormatLevel(60.0), "32400,09:00:00," + FormatLevel(45.25),
-          "86399,23:59:59,"},
-         {0, 28800, 28802, 28810, 32400, 86399}},
-        {{"--rate", "300"},
-         288,
-         {"96,08:00:00," + FormatLevel(flFirst5m), "97,08:05:00,",
-          "108,09:00:00," + FormatLevel(45.25), "287,23:55:00,"},
-         {96, 97, 108, 287}},
-        {{"--rate", "900"}, 96, {"32,08:00:00," + FormatLevel(flFirst5m), "36,09:00:00,"
-                                  + FormatLevel(45.25)}, {32, 36}},
-        {{"--rate", "3600"}, 24, {"7,07:00:00,", "23,23:00:00,"}, {7, 23}},
+        { {}, 86400,
+            { "0,00:00:00,", "28800,08:00:00," + FormatLevel(70.0), "28802,08:00:02,",
+                "28810,08:00:10," + FormatLevel(60.0), "32400,09:00:00," + FormatLevel(45.25),
+                "86399,23:59:59," },
+            { 0, 28800, 28802, 28810, 32400, 86399 } },
+        { { "--rate", "300" }, 288,
+            { "96,08:00:00," + FormatLevel(flFirst5m), "97,08:05:00,",
+                "108,09:00:00," + FormatLevel(45.25), "287,23:55:00," },
+            { 96, 97, 108, 287 } },
+        { { "--rate", "900" }, 96,
+            { "32,08:00:00," + FormatLevel(flFirst5m), "36,09:00:00," + FormatLevel(45.25) },
+            { 32, 36 } },
+        { { "--rate", "3600" }, 24, { "7,07:00:00,", "23,23:00:00," }, { 7, 23 } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.slRate.join(' ').toStdString());
@@ -116,21 +115,26 @@ TEST(CliLevels, OneLinePerPointAtEveryRate)
 TEST(CliLevels, UsageErrorsAndMissingDay)
 {
     TLevelsDay day;
-    const struct { const char *why; QStringList slArgs; int nRc; } cases[] = {
-        {"no arguments", {"levels"}, cli::kExitUsage},
-        {"missing date", {"levels", day.Dir(), kMeter}, cli::kExitUsage},
-        {"extra argument", day.Args({"x"}), cli::kExitUsage},
-        {"rate not allowed", day.Args({"--rate", "60"}), cli::kExitUsage},
-        {"rate zero", day.Args({"--rate", "0"}), cli::kExitUsage},
-        {"rate not a number", day.Args({"--rate", "5m"}), cli::kExitUsage},
-        {"rate without value", day.Args({"--rate"}), cli::kExitUsage},
-        {"unknown option", day.Args({"--csv"}), cli::kExitUsage},
-        {"serial that leaves the data folder", {"levels", day.Dir(), "../../x", kDate},
-         cli::kExitUsage},
-        {"date that is no day folder name", {"levels", day.Dir(), kMeter, "2016-03-15"},
-         cli::kExitUsage},
-        {"day without run header", {"levels", day.Dir(), kMeter, "20160316"}, cli::kExitFalse},
-        {"meter without days", {"levels", day.Dir(), "7654321", kDate}, cli::kExitFalse},
+    const struct
+    {
+        const char *why;
+        QStringList slArgs;
+        int nRc;
+    } cases[] = {
+        { "no arguments", { "levels" }, cli::kExitUsage },
+        { "missing date", { "levels", day.Dir(), kMeter }, cli::kExitUsage },
+        { "extra argument", day.Args({ "x" }), cli::kExitUsage },
+        { "rate not allowed", day.Args({ "--rate", "60" }), cli::kExitUsage },
+        { "rate zero", day.Args({ "--rate", "0" }), cli::kExitUsage },
+        { "rate not a number", day.Args({ "--rate", "5m" }), cli::kExitUsage },
+        { "rate without value", day.Args({ "--rate" }), cli::kExitUsage },
+        { "unknown option", day.Args({ "--csv" }), cli::kExitUsage },
+        { "serial that leaves the data folder", { "levels", day.Dir(), "../../x", kDate },
+            cli::kExitUsage },
+        { "date that is no day folder name", { "levels", day.Dir(), kMeter, "2016-03-15" },
+            cli::kExitUsage },
+        { "day without run header", { "levels", day.Dir(), kMeter, "20160316" }, cli::kExitFalse },
+        { "meter without days", { "levels", day.Dir(), "7654321", kDate }, cli::kExitFalse },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);

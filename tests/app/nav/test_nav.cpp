@@ -25,7 +25,7 @@ QString Label(const QString &sFolder)
 TNavRun RunWithEvent()
 {
     TNavRun run;
-    run.aEvents = {{12, 0, 0, 0, 0, 10, 0}};
+    run.aEvents = { { 12, 0, 0, 0, 0, 10, 0 } };
     return run;
 }
 
@@ -39,17 +39,17 @@ void ExpectNoHourglass()
 TEST(NavMeters, OneMeterHidesTheListAndItsLabelAndListsItsDays)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD2, {TNavRun{}});
-    w.WriteDay(kMeterA, kD1, {TNavRun{}});
-    w.WriteDay(kMeterA, QStringLiteral("20160230"), {TNavRun{}}); // not a calendar date
+    w.WriteDay(kMeterA, kD2, { TNavRun {} });
+    w.WriteDay(kMeterA, kD1, { TNavRun {} });
+    w.WriteDay(kMeterA, QStringLiteral("20160230"), { TNavRun {} }); // not a calendar date
     w.Open();
     EXPECT_TRUE(w.form->comboMeters->isHidden());
     EXPECT_TRUE(w.form->lblTxtMeter->isHidden());
     EXPECT_EQ(w.form->comboMeters->currentText(), kMeterA) << "the single meter is still shown";
     EXPECT_EQ(Cfg->LastMeter(), kMeterA);
     // In folder-name order; the impossible date shows its folder name.
-    EXPECT_EQ(w.DayTexts(), QStringList({QStringLiteral("20160230"), Label(kD1), Label(kD2)}));
-    EXPECT_EQ(*w.form->slMonths, QStringList({QStringLiteral("20160230"), kD1, kD2}));
+    EXPECT_EQ(w.DayTexts(), QStringList({ QStringLiteral("20160230"), Label(kD1), Label(kD2) }));
+    EXPECT_EQ(*w.form->slMonths, QStringList({ QStringLiteral("20160230"), kD1, kD2 }));
     EXPECT_EQ(w.SelectedDay(), -1);
     EXPECT_FALSE(w.DayShown());
 
@@ -59,25 +59,30 @@ TEST(NavMeters, OneMeterHidesTheListAndItsLabelAndListsItsDays)
 
 TEST(NavMeters, TwoMetersStartOnTheLastMeterOrTheFirst)
 {
-    const struct { const char *why; QString sLast, sShown; } cases[] = {
-        {"stored meter", kMeterB, kMeterB},
-        {"nothing stored", QString(), kMeterA},
-        {"stored meter folder gone", QStringLiteral("5555555"), kMeterA},
+    const struct
+    {
+        const char *why;
+        QString sLast, sShown;
+    } cases[] = {
+        { "stored meter", kMeterB, kMeterB },
+        { "nothing stored", QString(), kMeterA },
+        { "stored meter folder gone", QStringLiteral("5555555"), kMeterA },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
         TNavWindow w;
-        w.WriteDay(kMeterA, kD1, {TNavRun{}});
-        w.WriteDay(kMeterA, kD2, {TNavRun{}});
-        w.WriteDay(kMeterB, kD3, {TNavRun{}});
+        w.WriteDay(kMeterA, kD1, { TNavRun {} });
+        w.WriteDay(kMeterA, kD2, { TNavRun {} });
+        w.WriteDay(kMeterB, kD3, { TNavRun {} });
         w.Open(c.sLast);
         EXPECT_FALSE(w.form->comboMeters->isHidden());
         EXPECT_FALSE(w.form->lblTxtMeter->isHidden());
         EXPECT_EQ(w.form->comboMeters->count(), 2);
         EXPECT_EQ(w.form->comboMeters->currentText(), c.sShown);
         EXPECT_EQ(Cfg->LastMeter(), c.sShown);
-        EXPECT_EQ(w.DayTexts(), c.sShown == kMeterA ? QStringList({Label(kD1), Label(kD2)})
-                                                    : QStringList({Label(kD3)}));
+        EXPECT_EQ(w.DayTexts(),
+            c.sShown == kMeterA ? QStringList({ Label(kD1), Label(kD2) })
+                                : QStringList({ Label(kD3) }));
     }
 }
 
@@ -97,9 +102,9 @@ TEST(NavMeters, EmptyDataFolder)
 TEST(NavMeters, PickingAnotherMeterHidesTheDayUntilOneIsChosen)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD1, {RunWithEvent()});
-    w.WriteDay(kMeterA, kD2, {TNavRun{}});
-    w.WriteDay(kMeterB, kD3, {TNavRun{}});
+    w.WriteDay(kMeterA, kD1, { RunWithEvent() });
+    w.WriteDay(kMeterA, kD2, { TNavRun {} });
+    w.WriteDay(kMeterB, kD3, { TNavRun {} });
     w.Open(kMeterA);
     w.ClickDay(1);
     ASSERT_TRUE(w.DayShown());
@@ -114,7 +119,7 @@ TEST(NavMeters, PickingAnotherMeterHidesTheDayUntilOneIsChosen)
     QCoreApplication::processEvents();
     EXPECT_EQ(w.form->comboMeters->currentText(), kMeterB);
     EXPECT_EQ(Cfg->LastMeter(), kMeterB);
-    EXPECT_EQ(w.DayTexts(), QStringList({Label(kD3)}));
+    EXPECT_EQ(w.DayTexts(), QStringList({ Label(kD3) }));
     EXPECT_EQ(w.SelectedDay(), -1);
     EXPECT_FALSE(w.DayShown());
     // The measurement keeps the day that was loaded; its commands stay on.
@@ -131,8 +136,8 @@ TEST(NavMeters, PickingAnotherMeterHidesTheDayUntilOneIsChosen)
 TEST(NavDays, MouseAndKeyboardSelectionLoadTheDay)
 {
     TNavWindow w;
-    for (const QString &s : {kD1, kD2, kD3})
-        w.WriteDay(kMeterA, s, {TNavRun{}});
+    for (const QString &s : { kD1, kD2, kD3 })
+        w.WriteDay(kMeterA, s, { TNavRun {} });
     w.Open();
     EXPECT_FALSE(w.form->menuitemPrint->isEnabled());
 
@@ -158,11 +163,11 @@ TEST(NavDays, MouseAndKeyboardSelectionLoadTheDay)
 TEST(NavDays, ClickOnTheSelectedDayReadsItAgainFromDisk)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD1, {TNavRun{}});
+    w.WriteDay(kMeterA, kD1, { TNavRun {} });
     w.Open();
     w.ClickDay(0);
     ASSERT_EQ(w.Fs().EventCount(), 0);
-    w.WriteDay(kMeterA, kD1, {RunWithEvent()});
+    w.WriteDay(kMeterA, kD1, { RunWithEvent() });
     w.ClickDay(0);
     EXPECT_EQ(w.Fs().EventCount(), 1);
 }
@@ -172,7 +177,7 @@ TEST(NavDays, DayWithoutTimeHistoryHidesTheChartArea)
     TNavWindow w;
     TNavRun run = RunWithEvent();
     run.bProfile = false;
-    w.WriteDay(kMeterA, kD1, {run});
+    w.WriteDay(kMeterA, kD1, { run });
     w.Open();
     ASSERT_TRUE(w.Load(0));
     EXPECT_TRUE(w.DayShown());
@@ -182,7 +187,7 @@ TEST(NavDays, DayWithoutTimeHistoryHidesTheChartArea)
 TEST(NavDays, FailedHeaderLoadKeepsTheViewAndSelectsTheNewRow)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD1, {RunWithEvent()});
+    w.WriteDay(kMeterA, kD1, { RunWithEvent() });
     w.WriteEmptyDay(kMeterA, kD2); // no run header
     w.Open();
 
@@ -218,27 +223,31 @@ TEST(NavDays, FailedHeaderLoadKeepsTheViewAndSelectsTheNewRow)
 
 TEST(NavDays, ErrorInALoadingStepIsShownAndNoStaleDayStaysOnScreen)
 {
-    const struct { const char *why; std::function<void(TNavWindow &)> fnSpoil; } cases[] = {
-        {"event time stamp not BCD",
-         [](TNavWindow &w) {
-             QByteArray ab = EvtFileBytes(0, {{12, 0, 0, 0, 0, 5, 0}});
-             ab[32] = char(0x1A); // hour of the first record
-             ASSERT_TRUE(WriteFile(w.Day(kMeterA, kD2) + "R001.EVT", ab));
-         }},
-        {"calibration date not a date",
-         [](TNavWindow &w) {
-             TBinFile bin = MakeRunHeader(1, kMeterA, QStringLiteral("632A"),
-                                          QDateTime(QDate(2016, 3, 15), QTime(8, 0)));
-             SetCalibration(bin, false, QDateTime(QDate(2016, 3, 15), QTime(7, 0)));
-             bin.abyPreCalDate[1] = 0x13; // month 13
-             ASSERT_TRUE(WriteBinFile(w.Day(kMeterA, kD2) + "R001.BIN", bin));
-         }},
+    const struct
+    {
+        const char *why;
+        std::function<void(TNavWindow &)> fnSpoil;
+    } cases[] = {
+        { "event time stamp not BCD",
+            [](TNavWindow &w) {
+                QByteArray ab = EvtFileBytes(0, { { 12, 0, 0, 0, 0, 5, 0 } });
+                ab[32] = char(0x1A); // hour of the first record
+                ASSERT_TRUE(WriteFile(w.Day(kMeterA, kD2) + "R001.EVT", ab));
+            } },
+        { "calibration date not a date",
+            [](TNavWindow &w) {
+                TBinFile bin = MakeRunHeader(
+                    1, kMeterA, QStringLiteral("632A"), QDateTime(QDate(2016, 3, 15), QTime(8, 0)));
+                SetCalibration(bin, false, QDateTime(QDate(2016, 3, 15), QTime(7, 0)));
+                bin.abyPreCalDate[1] = 0x13; // month 13
+                ASSERT_TRUE(WriteBinFile(w.Day(kMeterA, kD2) + "R001.BIN", bin));
+            } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
         TNavWindow w;
-        w.WriteDay(kMeterA, kD1, {RunWithEvent()});
-        w.WriteDay(kMeterA, kD2, {TNavRun{}});
+        w.WriteDay(kMeterA, kD1, { RunWithEvent() });
+        w.WriteDay(kMeterA, kD2, { TNavRun {} });
         c.fnSpoil(w);
         w.Open();
         w.ClickDay(0);
@@ -262,8 +271,8 @@ TEST(NavDays, ReloadOfTheLoadedDayReturnsToItsFirstState)
 {
     TNavWindow w;
     TNavRun run = RunWithEvent();
-    run.aEvents.push_back({13, 0, 0, 0, 0, 20, 0});
-    w.WriteDay(kMeterA, kD1, {run});
+    run.aEvents.push_back({ 13, 0, 0, 0, 0, 20, 0 });
+    w.WriteDay(kMeterA, kD1, { run });
     w.Open();
     ASSERT_TRUE(w.Load(0));
     const QCPRange rgTime = w.TimeRange();
@@ -285,8 +294,8 @@ TEST(NavDays, ReloadOfTheLoadedDayReturnsToItsFirstState)
 TEST(NavDays, RefilledListKeepsTheLoadedDayAndItsHeading)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD1, {TNavRun{}});
-    w.WriteDay(kMeterA, kD2, {TNavRun{}});
+    w.WriteDay(kMeterA, kD1, { TNavRun {} });
+    w.WriteDay(kMeterA, kD2, { TNavRun {} });
     w.Open();
     ASSERT_TRUE(w.Load(1));
     w.form->ShowFolders();
@@ -305,15 +314,15 @@ TEST(MeterDetails, LinesOfTheLoadedDay)
     const QDateTime dtCal1(QDate(2016, 3, 1), QTime(7, 55, 0));
     const QDateTime dtCal2(QDate(2016, 3, 1), QTime(12, 30, 5));
     TNavRun run1, run2;
-    run1.aPreCal = {dtCal1};
+    run1.aPreCal = { dtCal1 };
     run2.nRun = 2;
     run2.tStart = QTime(12, 30, 0);
     run2.nFrom = 12 * 3600 + 1800;
-    run2.aPreCal = {dtCal2};
+    run2.aPreCal = { dtCal2 };
     TNavRun run3 = run2; // the same check recorded twice is listed once
     run3.nRun = 3;
-    w.WriteDay(kMeterA, kD1, {run1, run2, run3});
-    w.WriteDay(kMeterA, kD2, {TNavRun{}});
+    w.WriteDay(kMeterA, kD1, { run1, run2, run3 });
+    w.WriteDay(kMeterA, kD2, { TNavRun {} });
     w.Open();
     EXPECT_TRUE(w.form->panelMeter->isHidden()) << "hidden until toggled";
 
@@ -326,22 +335,21 @@ TEST(MeterDetails, LinesOfTheLoadedDay)
     ASSERT_TRUE(w.Load(0));
     const auto label = [](const QDateTime &dt) {
         return DayTimeLabel(EncodeDateTime(dt.date().year(), dt.date().month(), dt.date().day(),
-                                           dt.time().hour(), dt.time().minute(),
-                                           dt.time().second()));
+            dt.time().hour(), dt.time().minute(), dt.time().second()));
     };
-    EXPECT_EQ(lines(), QStringList({"Model\tZEV632A", "Serial #\t" + kMeterA, "",
-                                    "Calibration Checks:", "  " + label(dtCal2),
-                                    "  " + label(dtCal1)}));
+    EXPECT_EQ(lines(),
+        QStringList({ "Model\tZEV632A", "Serial #\t" + kMeterA, "",
+            "Calibration Checks:", "  " + label(dtCal2), "  " + label(dtCal1) }));
     ASSERT_TRUE(w.Load(1));
     EXPECT_EQ(lines(),
-              QStringList({"Model\tZEV632A", "Serial #\t" + kMeterA, "", "Calibration Checks:"}));
+        QStringList({ "Model\tZEV632A", "Serial #\t" + kMeterA, "", "Calibration Checks:" }));
 }
 
 TEST(MeterDetails, ButtonAndMenuItemToggleThePanelTogether)
 {
     TNavWindow w;
-    w.WriteDay(kMeterA, kD1, {TNavRun{}});
-    w.WriteDay(kMeterA, kD2, {TNavRun{}});
+    w.WriteDay(kMeterA, kD1, { TNavRun {} });
+    w.WriteDay(kMeterA, kD2, { TNavRun {} });
     w.Open();
     EXPECT_FALSE(w.form->menuSLMDetails->isEnabled()) << "needs a loaded day";
     ASSERT_TRUE(w.Load(0));

@@ -26,11 +26,16 @@ double HourLevel(int s)
     if (s >= 10 * 3600 && s < 10 * 3600 + 1800)
         return std::numeric_limits<double>::quiet_NaN();
     switch (s / 3600) {
-    case 8: return 32.4;
-    case 9: return 78.9;
-    case 12: return 62.0;
-    case 13: return 48.0;
-    default: return 55.0;
+    case 8:
+        return 32.4;
+    case 9:
+        return 78.9;
+    case 12:
+        return 62.0;
+    case 13:
+        return 48.0;
+    default:
+        return 55.0;
     }
 }
 
@@ -77,17 +82,23 @@ TEST(PrfChart, FixedAppearance)
 
 TEST(PrfChart, PointsAndGapsAtEveryRate)
 {
-    const struct { int nRate, nPoints, nGapFirst, nGapLast; } cases[] = {
-        {1, 86400, 36000, 37799}, {300, 288, 120, 125}, {900, 96, 40, 41}, {3600, 24, -1, -1},
+    const struct
+    {
+        int nRate, nPoints, nGapFirst, nGapLast;
+    } cases[] = {
+        { 1, 86400, 36000, 37799 },
+        { 300, 288, 120, 125 },
+        { 900, 96, 40, 41 },
+        { 3600, 24, -1, -1 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.nRate);
         TNavWindow w;
-        OpenDay(w, {HourRun()}, c.nRate);
+        OpenDay(w, { HourRun() }, c.nRate);
         const auto pData = w.Chart()->Series()->data();
         // One point per period, then the gap that ends the last step.
         ASSERT_EQ(pData->size(), c.nPoints + 1);
-        for (int k : {0, c.nPoints / 3, c.nPoints - 1, c.nPoints})
+        for (int k : { 0, c.nPoints / 3, c.nPoints - 1, c.nPoints })
             EXPECT_EQ(pData->at(k)->key, double(k));
         EXPECT_TRUE(std::isnan(pData->at(c.nPoints)->value));
         EXPECT_TRUE(std::isnan(pData->at(0)->value)) << "before 08:00 nothing was measured";
@@ -117,12 +128,12 @@ TEST(PrfChart, OneSecondChartDrawsEveryColumnWithAValue)
         const bool bGap = s % 97 == 0 || (s >= 10 * 3600 && s < 10 * 3600 + 1800);
         return bGap ? std::numeric_limits<double>::quiet_NaN() : (s % 2 ? 70.0 : 40.0);
     };
-    OpenDay(w, {run}, 1);
+    OpenDay(w, { run }, 1);
     TChartPrf *p = w.Chart();
     const QImage img = p->toPixmap(p->width(), p->height()).toImage();
     auto drawn = [&](int x, double flLevel) {
         return img.pixelColor(x, int(std::lround(p->yAxis->coordToPixel(flLevel))))
-               == TChartPrf::LineColor();
+            == TChartPrf::LineColor();
     };
     auto px = [p](int s) { return int(std::lround(p->xAxis->coordToPixel(s))); };
     int nColumns = 0;
@@ -145,8 +156,8 @@ TEST(PrfChart, EachLevelKeepsOnePixelRow)
     // the level falls.
     TChartPrf chart;
     chart.resize(743, 250);
-    for (double flFrac : {0.1, 0.26, 0.5, 0.74, 0.9}) {
-        for (double flDelta : {0.3, 0.45, 0.7}) {
+    for (double flFrac : { 0.1, 0.26, 0.5, 0.74, 0.9 }) {
+        for (double flDelta : { 0.3, 0.45, 0.7 }) {
             SCOPED_TRACE(testing::Message() << flFrac << " " << flDelta);
             std::span<double> afl = chart.LevelBuffer(24);
             std::fill(afl.begin(), afl.end(), 55.0);
@@ -162,13 +173,14 @@ TEST(PrfChart, EachLevelKeepsOnePixelRow)
             chart.ShowLevels(3600);
             chart.yAxis->setRange(50, 70);
             const QImage img = chart.toPixmap(743, 250).toImage();
-            const int x12 = int(chart.xAxis->coordToPixel(12)), x13 = int(chart.xAxis->coordToPixel(13));
+            const int x12 = int(chart.xAxis->coordToPixel(12)),
+                      x13 = int(chart.xAxis->coordToPixel(13));
             std::set<int> rows;
             for (int x = x12 + 2; x < x13 - 2; ++x)
                 for (int y = 0; y < img.height(); ++y)
                     if (img.pixelColor(x, y) == TChartPrf::LineColor())
                         rows.insert(y);
-            EXPECT_EQ(rows, std::set<int>{int(std::floor(flY12))});
+            EXPECT_EQ(rows, std::set<int> { int(std::floor(flY12)) });
         }
     }
 }
@@ -184,28 +196,28 @@ TEST(PrfChart, AxisRangesAfterALoad)
         std::function<double(int)> fnLevel;
         QCPRange rgTime, rgLevel;
     } cases[] = {
-        {"32.4 to 78.9 dB from 08:00", HourLevel, {97, 204}, {30, 80}},
-        {"largest exactly 80 dB", top80, {97, 204}, {40, 90}},
-        {"flat day keeps the initial range", flat, {97, 204}, {20, 120}},
-        {"one period with a value", single, {144, 145}, {20, 120}},
+        { "32.4 to 78.9 dB from 08:00", HourLevel, { 97, 204 }, { 30, 80 } },
+        { "largest exactly 80 dB", top80, { 97, 204 }, { 40, 90 } },
+        { "flat day keeps the initial range", flat, { 97, 204 }, { 20, 120 } },
+        { "one period with a value", single, { 144, 145 }, { 20, 120 } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
         TNavWindow w;
         TNavRun run;
         run.fnLevel = c.fnLevel;
-        OpenDay(w, {run});
+        OpenDay(w, { run });
         EXPECT_EQ(w.TimeRange(), c.rgTime);
         EXPECT_EQ(w.LevelRange(), c.rgLevel);
     }
 
     // A flat day after another keeps that day's level range.
     TNavWindow w;
-    w.WriteDay(kMeterA, QStringLiteral("20160314"), {HourRun()});
+    w.WriteDay(kMeterA, QStringLiteral("20160314"), { HourRun() });
     TNavRun run;
     run.fnLevel = flat;
     run.nFrom = 6 * 3600;
-    w.WriteDay(kMeterA, kDay, {run});
+    w.WriteDay(kMeterA, kDay, { run });
     w.Open();
     ASSERT_TRUE(w.Load(0));
     ASSERT_TRUE(w.Load(1));
@@ -218,7 +230,7 @@ TEST(PrfChart, DayWithoutAnyLevelShowsTheWholeDay)
     TNavWindow w;
     TNavRun run;
     run.bProfile = false;
-    OpenDay(w, {run}, 900);
+    OpenDay(w, { run }, 900);
     EXPECT_EQ(w.TimeRange(), QCPRange(0, 96));
     EXPECT_EQ(w.LevelRange(), QCPRange(20, 120));
 }
@@ -226,7 +238,7 @@ TEST(PrfChart, DayWithoutAnyLevelShowsTheWholeDay)
 TEST(PrfChart, ZoomFitsTheLevelAxisAndUndoReturnsToTheFirstRanges)
 {
     TNavWindow w;
-    OpenDay(w, {HourRun()});
+    OpenDay(w, { HourRun() });
     const QCPRange rgTime0 = w.TimeRange(), rgLevel0 = w.LevelRange();
     EXPECT_FALSE(w.ZoomOutShown());
 
@@ -273,7 +285,7 @@ TEST(PrfChart, ZoomFitsTheLevelAxisAndUndoReturnsToTheFirstRanges)
 TEST(PrfChart, ZoomStartingLeftOfThePointsKeepsTheLevelAxis)
 {
     TNavWindow w;
-    OpenDay(w, {HourRun()});
+    OpenDay(w, { HourRun() });
     const QCPRange rgLevel0 = w.LevelRange();
     w.Chart()->ZoomTime(-5.0, 140.0);
     EXPECT_EQ(w.LevelRange(), rgLevel0);
@@ -283,16 +295,21 @@ TEST(PrfChart, ZoomStartingLeftOfThePointsKeepsTheLevelAxis)
 TEST(PrfChart, RateItemsRebuildAndStoreTheRate)
 {
     TNavWindow w;
-    OpenDay(w, {HourRun()});
+    OpenDay(w, { HourRun() });
     EXPECT_TRUE(w.form->menuTH5m->isChecked());
     w.DragChart(146, 160);
     ASSERT_TRUE(w.ZoomOutShown());
 
-    const struct { QAction *pItem; int nRate; QCPRange rgTime; } cases[] = {
-        {w.form->menuTH1h, 3600, {9, 17}},
-        {w.form->menuTH15m, 900, {33, 68}},
-        {w.form->menuTH1s, 1, {28801, 61200}},
-        {w.form->menuTH5m, 300, {97, 204}},
+    const struct
+    {
+        QAction *pItem;
+        int nRate;
+        QCPRange rgTime;
+    } cases[] = {
+        { w.form->menuTH1h, 3600, { 9, 17 } },
+        { w.form->menuTH15m, 900, { 33, 68 } },
+        { w.form->menuTH1s, 1, { 28801, 61200 } },
+        { w.form->menuTH5m, 300, { 97, 204 } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.nRate);
@@ -316,7 +333,7 @@ TEST(PrfChart, RateItemsRebuildAndStoreTheRate)
 TEST(PrfChart, UnknownStoredRateBuildsOneSecond)
 {
     TNavWindow w;
-    OpenDay(w, {HourRun()}, 42);
+    OpenDay(w, { HourRun() }, 42);
     EXPECT_EQ(w.form->groupTHRate->checkedAction(), nullptr);
     EXPECT_EQ(w.Chart()->Series()->data()->size(), 86401);
 }
@@ -332,13 +349,14 @@ struct TMarkerDay
     TMarkerDay()
     {
         TNavRun run1 = HourRun();
-        run1.aEvents = {{12, 0, 0, 1, 0, 0, 0}, {14, 0, 0, 0, 0, 0, 0}, {3, 0, 0, 0, 0, 10, 0}};
+        run1.aEvents
+            = { { 12, 0, 0, 1, 0, 0, 0 }, { 14, 0, 0, 0, 0, 0, 0 }, { 3, 0, 0, 0, 0, 10, 0 } };
         TNavRun run2;
         run2.nRun = 2;
         run2.tStart = QTime(10, 0, 0);
         run2.bProfile = false;
         run2.bVoiceNote = true;
-        OpenDay(w, {run1, run2});
+        OpenDay(w, { run1, run2 });
     }
 };
 
@@ -364,11 +382,11 @@ QRect ExpectedRect(const TChartPrf *p, int nStartSec, int nDur)
 void ExpectFilled(const QImage &img, const QRect &rc, const QColor &color)
 {
     ASSERT_FALSE(rc.isEmpty());
-    for (const QPoint &pt : {rc.topLeft(), rc.topRight(), rc.bottomLeft(), rc.bottomRight(),
-                             rc.center()})
+    for (const QPoint &pt :
+        { rc.topLeft(), rc.topRight(), rc.bottomLeft(), rc.bottomRight(), rc.center() })
         EXPECT_EQ(img.pixelColor(pt), color) << pt.x() << "," << pt.y();
-    for (const QPoint &pt : {rc.topLeft() + QPoint(-1, 0), rc.topRight() + QPoint(1, 0),
-                             rc.topLeft() + QPoint(0, -1), rc.bottomLeft() + QPoint(0, 1)})
+    for (const QPoint &pt : { rc.topLeft() + QPoint(-1, 0), rc.topRight() + QPoint(1, 0),
+             rc.topLeft() + QPoint(0, -1), rc.bottomLeft() + QPoint(0, 1) })
         EXPECT_NE(img.pixelColor(pt), color) << pt.x() << "," << pt.y();
 }
 
@@ -380,8 +398,8 @@ TEST(PrfChart, MarkersAtTheirPixelsOnScreenBitmapAndPrinter)
     TNavWindow &w = day.w;
     TChartPrf *p = w.Chart();
     ASSERT_EQ(w.Fs().EventCount(), 4); // R001's events, then R002's voice note
-    const int aStart[] = {12 * 3600, 14 * 3600, 3 * 3600, 10 * 3600};
-    const int aDur[] = {3600, 0, 10, 0};
+    const int aStart[] = { 12 * 3600, 14 * 3600, 3 * 3600, 10 * 3600 };
+    const int aDur[] = { 3600, 0, 10, 0 };
 
     w.form->iEvtSel = 1;
     w.form->ShowPrfMarkers();
@@ -396,11 +414,12 @@ TEST(PrfChart, MarkersAtTheirPixelsOnScreenBitmapAndPrinter)
     p->replot();
     const QImage imgScreen = p->grab().toImage();
     ASSERT_EQ(imgScreen.size(), sz);
-    const QImage *const apImg[] = {&imgBitmap, &imgPrinter, &imgScreen};
+    const QImage *const apImg[] = { &imgBitmap, &imgPrinter, &imgScreen };
     for (const QImage *pImg : apImg) {
-        for (int i : {0, 1, 3}) {
+        for (int i : { 0, 1, 3 }) {
             SCOPED_TRACE(i);
-            const QColor color = i == 1 ? TChartPrf::SelectedMarkerColor() : TChartPrf::MarkerColor();
+            const QColor color
+                = i == 1 ? TChartPrf::SelectedMarkerColor() : TChartPrf::MarkerColor();
             const QRect rc = ExpectedRect(p, aStart[i], aDur[i]);
             ExpectFilled(*pImg, rc, color);
             const TMarkerRect mr = p->MarkerRect(i);
@@ -433,7 +452,7 @@ TEST(PrfChart, MarkersAtTheirPixelsOnScreenBitmapAndPrinter)
     // event are widened to 4 pixels.
     w.form->menuTH1s->trigger();
     const QImage img1s = p->toPixmap(sz.width(), sz.height()).toImage();
-    for (int i : {1, 3}) {
+    for (int i : { 1, 3 }) {
         const QRect rc = ExpectedRect(p, aStart[i], aDur[i]);
         EXPECT_EQ(rc.width(), 4);
         ExpectFilled(img1s, rc, TChartPrf::MarkerColor());
@@ -459,7 +478,7 @@ TEST(PrfChart, MarkersFollowTheZoom)
 TEST(PrfChart, TimeLabelsNeverOverlap)
 {
     TNavWindow w;
-    OpenDay(w, {HourRun()});
+    OpenDay(w, { HourRun() });
     TChartPrf *p = w.Chart();
     const QRegularExpression reLabel(QStringLiteral("^\\d\\d.\\d\\d.\\d\\d$"));
     auto check = [&](const char *why, int nWidth, int nHeight, int nMinLabels) {
@@ -473,8 +492,8 @@ TEST(PrfChart, TimeLabelsNeverOverlap)
         double flPrevRight = -1e9;
         for (int i = 0; i < aTicks.size(); ++i) {
             EXPECT_TRUE(reLabel.match(aLabels[i]).hasMatch()) << aLabels[i].toStdString();
-            EXPECT_EQ(aLabels[i], PointLabel(int(std::lround(aTicks[i])), p->Rate(),
-                                             TimeSeparatorChar()));
+            EXPECT_EQ(aLabels[i],
+                PointLabel(int(std::lround(aTicks[i])), p->Rate(), TimeSeparatorChar()));
             const double flX = p->xAxis->coordToPixel(aTicks[i]);
             const double flW = fm.horizontalAdvance(aLabels[i]);
             EXPECT_GE(flX - flW / 2, flPrevRight + 2.0) << aLabels[i].toStdString();

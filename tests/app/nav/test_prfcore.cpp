@@ -46,7 +46,7 @@ TEST(PrfPeriodLevels, EnergyAverageOfTheSecondsPresentOnly)
     aDay[86400] = 99.0;
     const std::vector<double> afl = PeriodLevels(aDay, 300);
     ASSERT_EQ(afl.size(), 288u);
-    EXPECT_NEAR(afl[0], Energy({60.0, 70.0}), 1e-9);
+    EXPECT_NEAR(afl[0], Energy({ 60.0, 70.0 }), 1e-9);
     EXPECT_NEAR(afl[0], 67.403, 1e-3);
     EXPECT_EQ(afl[1], 0.0);
     EXPECT_TRUE(std::isnan(afl[2])) << "a period without any value is a gap";
@@ -60,9 +60,12 @@ TEST(PrfPeriodLevels, RatesAndPointCounts)
     for (int s = 0; s < 86400; ++s)
         aDay[s] = 40.0 + (s % 7);
     aDay[5] = -1.0;
-    const struct { int nRate, nPoints; } cases[] = {
-        {1, 86400}, {300, 288}, {900, 96}, {3600, 24},
-        {0, 86400}, {-300, 86400}, {7, 86400}, // unknown rates count as one second
+    const struct
+    {
+        int nRate, nPoints;
+    } cases[] = {
+        { 1, 86400 }, { 300, 288 }, { 900, 96 }, { 3600, 24 }, { 0, 86400 }, { -300, 86400 },
+        { 7, 86400 }, // unknown rates count as one second
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.nRate);
@@ -90,10 +93,20 @@ TEST(PrfPeriodLevels, RatesAndPointCounts)
 
 TEST(PrfPointLabels, StartOfThePeriod)
 {
-    const struct { int nPoint, nRate; const char *psz; } cases[] = {
-        {0, 1, "00:00:00"},     {86399, 1, "23:59:59"}, {97, 300, "08:05:00"},
-        {95, 900, "23:45:00"},  {23, 3600, "23:00:00"}, {24, 3600, "24:00:00"},
-        {25, 3600, ""},         {-1, 300, ""},          {3723, 1, "01:02:03"},
+    const struct
+    {
+        int nPoint, nRate;
+        const char *psz;
+    } cases[] = {
+        { 0, 1, "00:00:00" },
+        { 86399, 1, "23:59:59" },
+        { 97, 300, "08:05:00" },
+        { 95, 900, "23:45:00" },
+        { 23, 3600, "23:00:00" },
+        { 24, 3600, "24:00:00" },
+        { 25, 3600, "" },
+        { -1, 300, "" },
+        { 3723, 1, "01:02:03" },
     };
     for (const auto &c : cases)
         EXPECT_EQ(PointLabel(c.nPoint, c.nRate), QString::fromLatin1(c.psz)) << c.nPoint;
@@ -109,14 +122,15 @@ TEST(PrfAxisRanges, RebuildRules)
         TAxisRange rgTime;
         std::optional<TAxisRange> rgLevel;
     } cases[] = {
-        {"32.4 to 78.9 dB", {kNaN, 32.4, 50.0, 78.9, kNaN}, {2, 4}, TAxisRange{30, 80}},
-        {"largest exactly 80", {40.0, 80.0}, {1, 2}, TAxisRange{40, 90}},
-        {"smallest exactly 30", {30.0, 55.5}, {1, 2}, TAxisRange{30, 60}},
-        {"flat day keeps the range", {kNaN, 55.0, 55.0, 55.0}, {2, 4}, std::nullopt},
-        {"one point with a value", {kNaN, kNaN, 61.0, kNaN}, {2, 3}, std::nullopt},
-        {"no value: the whole day", {kNaN, -1.0, kNaN}, {0, 3}, std::nullopt},
-        {"0 dB is a value but not the smallest", {0.0, 45.0, 47.0}, {1, 3}, TAxisRange{40, 50}},
-        {"-1.0 is no value", {-1.0, 45.0, -1.0, 52.0, -1.0}, {2, 4}, TAxisRange{40, 60}},
+        { "32.4 to 78.9 dB", { kNaN, 32.4, 50.0, 78.9, kNaN }, { 2, 4 }, TAxisRange { 30, 80 } },
+        { "largest exactly 80", { 40.0, 80.0 }, { 1, 2 }, TAxisRange { 40, 90 } },
+        { "smallest exactly 30", { 30.0, 55.5 }, { 1, 2 }, TAxisRange { 30, 60 } },
+        { "flat day keeps the range", { kNaN, 55.0, 55.0, 55.0 }, { 2, 4 }, std::nullopt },
+        { "one point with a value", { kNaN, kNaN, 61.0, kNaN }, { 2, 3 }, std::nullopt },
+        { "no value: the whole day", { kNaN, -1.0, kNaN }, { 0, 3 }, std::nullopt },
+        { "0 dB is a value but not the smallest", { 0.0, 45.0, 47.0 }, { 1, 3 },
+            TAxisRange { 40, 50 } },
+        { "-1.0 is no value", { -1.0, 45.0, -1.0, 52.0, -1.0 }, { 2, 4 }, TAxisRange { 40, 60 } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
@@ -144,24 +158,24 @@ TEST(PrfAxisRanges, DataFromEightOClockAtFiveMinutes)
 TEST(PrfAxisRanges, ZoomFitsTheLevelAxisToTheZoomedPoints)
 {
     //                          0     1     2     3     4     5     6     7
-    const std::vector<double> afl{30.0, 45.0, kNaN, 62.0, 71.0, 55.0, 90.0, kNaN};
+    const std::vector<double> afl { 30.0, 45.0, kNaN, 62.0, 71.0, 55.0, 90.0, kNaN };
     const struct
     {
         const char *why;
         double flMin, flMax;
         std::optional<TAxisRange> rg;
     } cases[] = {
-        {"points 3 to 5", 2.6, 5.4, TAxisRange{50, 80}},
-        {"halves go to the even neighbour", 2.5, 4.5, TAxisRange{60, 80}},
-        {"3.5 rounds to 4, 5.5 to 6", 3.5, 5.5, TAxisRange{50, 100}},
-        {"one point does not spread", 3.8, 4.2, std::nullopt},
-        {"only gaps", 1.6, 2.4, std::nullopt},
-        {"left of point 0", -0.5, 3.0, std::nullopt},
-        {"past the last point", 5.0, 40.0, TAxisRange{50, 100}},
-        {"beyond every point", 50.0, 60.0, std::nullopt},
-        {"the whole range", 0.0, 7.0, TAxisRange{30, 100}},
-        {"NaN maximum", 1.0, kNaN, std::nullopt},
-        {"huge values", 1e300, 1e301, std::nullopt},
+        { "points 3 to 5", 2.6, 5.4, TAxisRange { 50, 80 } },
+        { "halves go to the even neighbour", 2.5, 4.5, TAxisRange { 60, 80 } },
+        { "3.5 rounds to 4, 5.5 to 6", 3.5, 5.5, TAxisRange { 50, 100 } },
+        { "one point does not spread", 3.8, 4.2, std::nullopt },
+        { "only gaps", 1.6, 2.4, std::nullopt },
+        { "left of point 0", -0.5, 3.0, std::nullopt },
+        { "past the last point", 5.0, 40.0, TAxisRange { 50, 100 } },
+        { "beyond every point", 50.0, 60.0, std::nullopt },
+        { "the whole range", 0.0, 7.0, TAxisRange { 30, 100 } },
+        { "NaN maximum", 1.0, kNaN, std::nullopt },
+        { "huge values", 1e300, 1e301, std::nullopt },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
@@ -172,7 +186,7 @@ TEST(PrfAxisRanges, ZoomFitsTheLevelAxisToTheZoomedPoints)
 TEST(PrfMarkers, RectangleGeometry)
 {
     // 288 points at 5 minutes over the pixels 100 .. 676: 2 pixels a point.
-    const TPixelMap map{0.0, 288.0, 100.0, 676.0};
+    const TPixelMap map { 0.0, 288.0, 100.0, 676.0 };
     const int y0 = 300;
     const struct
     {
@@ -181,18 +195,18 @@ TEST(PrfMarkers, RectangleGeometry)
         TPixelMap map;
         TMarkerRect rc;
     } cases[] = {
-        {"one hour from 12:00", 43200, 3600, 300, map, {388, 296, 412, 306}},
-        {"one period is 2 pixels: widened to 4", 43200, 300, 300, map, {388, 296, 392, 306}},
-        {"voice note: one period, 4 pixels", 43210, 0, 300, map, {388, 296, 392, 306}},
-        {"zero-length event", 600, 0, 300, map, {104, 296, 108, 306}},
-        {"widened past the right end, clipped", 86100, 0, 300, map, {674, 296, 676, 306}},
-        {"starts before the zoomed range", 3600, 7200, 300, {20.0, 30.0, 100.0, 600.0},
-         {100, 296, 600, 306}},
-        {"left of the zoomed range: empty", 0, 600, 300, {20.0, 30.0, 100.0, 600.0},
-         {100, 296, -800, 306}},
-        {"right of the zoomed range: empty", 40000, 60, 300, {20.0, 30.0, 100.0, 600.0},
-         {5750, 296, 600, 306}},
-        {"at one second", 100, 50, 1, {0.0, 86400.0, 0.0, 864.0}, {1, 296, 5, 306}},
+        { "one hour from 12:00", 43200, 3600, 300, map, { 388, 296, 412, 306 } },
+        { "one period is 2 pixels: widened to 4", 43200, 300, 300, map, { 388, 296, 392, 306 } },
+        { "voice note: one period, 4 pixels", 43210, 0, 300, map, { 388, 296, 392, 306 } },
+        { "zero-length event", 600, 0, 300, map, { 104, 296, 108, 306 } },
+        { "widened past the right end, clipped", 86100, 0, 300, map, { 674, 296, 676, 306 } },
+        { "starts before the zoomed range", 3600, 7200, 300, { 20.0, 30.0, 100.0, 600.0 },
+            { 100, 296, 600, 306 } },
+        { "left of the zoomed range: empty", 0, 600, 300, { 20.0, 30.0, 100.0, 600.0 },
+            { 100, 296, -800, 306 } },
+        { "right of the zoomed range: empty", 40000, 60, 300, { 20.0, 30.0, 100.0, 600.0 },
+            { 5750, 296, 600, 306 } },
+        { "at one second", 100, 50, 1, { 0.0, 86400.0, 0.0, 864.0 }, { 1, 296, 5, 306 } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
@@ -201,6 +215,6 @@ TEST(PrfMarkers, RectangleGeometry)
         EXPECT_EQ(rc.IsEmpty(), c.rc.nRight <= c.rc.nLeft);
     }
     // A far zoom maps whole days outside any int: clamped, never overflowing.
-    const TMarkerRect rc = PrfMarkerRect(86399, 0, 1, {0.0, 1e-9, 0.0, 800.0}, y0);
+    const TMarkerRect rc = PrfMarkerRect(86399, 0, 1, { 0.0, 1e-9, 0.0, 800.0 }, y0);
     EXPECT_TRUE(rc.IsEmpty());
 }
