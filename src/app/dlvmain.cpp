@@ -259,7 +259,8 @@ void TformMain::CreateControls()
     mplayer->setFixedHeight(37);
     pLeft->addWidget(gridEvents, 1);
     pLeft->addWidget(mplayer);
-    pEvtBody->addWidget(pEvtLeft);
+    // The list keeps its place at the left when the event chart is hidden.
+    pEvtBody->addWidget(pEvtLeft, 0, Qt::AlignLeft);
     chartEvt = new TChartEvt(panelEvents);
     chartEvt->setObjectName(QStringLiteral("chartEvt"));
     pEvtBody->addWidget(chartEvt, 1);
@@ -472,7 +473,7 @@ void TformMain::UpdateMenus()
     menuitemPrint->setEnabled(bLoaded);
     menuCopyToClip->menuAction()->setEnabled(bLoaded);
     menuCopyEvt->menuAction()->setEnabled(false);
-    if (bLoaded && iEvtSel != -1 && nCount > 0 && iEvtSel < nCount
+    if (bLoaded && iEvtSel >= 0 && nCount > 0 && iEvtSel < nCount
         && fs630->aevt[iEvtSel].evttype == TEventType::etEvent)
         menuCopyEvt->menuAction()->setEnabled(true);
     menuTHRate->menuAction()->setEnabled(bLoaded);
