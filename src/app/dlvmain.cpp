@@ -491,6 +491,13 @@ void TformMain::FormDestroy()
     if (m_bDestroyed)
         return;
     m_bDestroyed = true;
+    // A note still being typed is saved now; after this the child widgets'
+    // signals (the grid losing the focus as the window goes, the player, the
+    // charts) must not reach a window that is being taken apart.
+    if (fs630)
+        CommitEvtNotes();
+    for (QObject *pChild : findChildren<QObject *>())
+        QObject::disconnect(pChild, nullptr, this, nullptr);
     // 1-3. Placement and settings. A maximised or minimised window keeps the
     // stored normal position.
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
