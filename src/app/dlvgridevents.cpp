@@ -310,9 +310,11 @@ bool TGridEvents::eventFilter(QObject *pWatched, QEvent *pEvent)
 void TGridEvents::FocusChanged(QWidget *pOld, QWidget *pNow)
 {
     auto inGrid = [this](const QWidget *p) { return p && (p == this || isAncestorOf(p)); };
-    // Only a move to another control of the same window is leaving the grid;
-    // another window getting the focus (or none) is not.
-    if (inGrid(pOld) && !inGrid(pNow) && pNow && pNow->window() == window())
+    // The focus going to another control, another window (a dialog that
+    // may go on to load other days) or another program leaves the grid. A
+    // window that is no longer visible is closing or being torn down: its
+    // close has already been reported.
+    if (inGrid(pOld) && !inGrid(pNow) && window()->isVisible())
         emit GridExit();
     if (!inGrid(pOld) && pNow == this && m_bNotesEditing) {
         // Back in the grid while editing notes: the editor is shown again.

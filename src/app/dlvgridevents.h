@@ -80,8 +80,8 @@ signals:
     void GridMouseDown(int nCol, int nRow);
     void FixedCellClick(int nCol);
     void DblClick();
-    // The input focus left the grid (and its editor) for another control of
-    // the window, or the window is being closed.
+    // The input focus left the grid (and its editor), or the window is being
+    // closed.
     void GridExit();
 
 protected:

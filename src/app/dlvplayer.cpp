@@ -2,19 +2,23 @@
 
 #include <QAudioDevice>
 #include <QAudioOutput>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLoggingCategory>
 #include <QMediaPlayer>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
 namespace dlv {
 
-Q_LOGGING_CATEGORY(lcPlayer, "dlv.player")
+Q_LOGGING_CATEGORY(lcPlayer, "dlv.player", QtWarningMsg)
 
 namespace {
+
+constexpr qint64 kStallMs = 3000;
 
 quint32 Le32(const char *p)
 {
@@ -134,6 +138,33 @@ void TMediaPlayer::EnsureBackend()
     m_pPlayer->setAudioOutput(m_pAudio);
     connect(m_pPlayer, &QMediaPlayer::mediaStatusChanged, this, &TMediaPlayer::BackendStatus);
     connect(m_pPlayer, &QMediaPlayer::errorOccurred, this, &TMediaPlayer::BackendError);
+    connect(m_pPlayer, &QMediaPlayer::playbackStateChanged, this, &TMediaPlayer::BackendState);
+    m_pWatch = new QTimer(this);
+    m_pWatch->setInterval(250);
+    connect(m_pWatch, &QTimer::timeout, this, &TMediaPlayer::WatchPlayback);
+}
+
+void TMediaPlayer::WatchPlayback()
+{
+    if (!m_bOpen || m_pPlayer->playbackState() != QMediaPlayer::PlayingState) {
+        m_pWatch->stop();
+        return;
+    }
+    const qint64 nPos = m_pPlayer->position();
+    if (nPos != m_nWatchPos) {
+        m_nWatchPos = nPos;
+        m_tStill.start();
+        return;
+    }
+    // Playing, yet the position has not moved for seconds: the sound
+    // server's stream has stalled (seen with GStreamer after a seek and a
+    // pause). A seek (a flush of the stream) to where it stands sets the
+    // data flowing again; Qt ignores a seek to the very same position.
+    if (m_tStill.isValid() && m_tStill.elapsed() > kStallMs) {
+        qCDebug(lcPlayer) << "playback stalled at" << nPos << ": restarting the stream there";
+        m_tStill.start();
+        m_pPlayer->setPosition(nPos + 1);
+    }
 }
 
 void TMediaPlayer::SetBackendEnabled(bool b)
@@ -166,6 +197,7 @@ bool TMediaPlayer::Open(const QString &sFile)
 
 void TMediaPlayer::Close()
 {
+    m_tPlay.invalidate();
     if (m_pPlayer && m_bOpen) {
         m_pPlayer->stop();
         m_pPlayer->setSource(QUrl());
@@ -175,6 +207,7 @@ void TMediaPlayer::Close()
     m_sFile.clear();
     m_nWavLength = 0;
     m_nPendingPos = -1;
+    m_nSeekTarget = -1;
     m_eOwnMode = TMPModes::mpStopped;
     m_nOwnPos = 0;
 }
@@ -186,6 +219,7 @@ bool TMediaPlayer::Loaded() const
 
 void TMediaPlayer::BackendStatus()
 {
+    qCDebug(lcPlayer) << "status" << m_pPlayer->mediaStatus() << "at" << m_pPlayer->position();
     switch (m_pPlayer->mediaStatus()) {
     case QMediaPlayer::LoadedMedia:
     case QMediaPlayer::BufferingMedia:
@@ -206,6 +240,37 @@ void TMediaPlayer::BackendStatus()
     }
 }
 
+void TMediaPlayer::BackendState()
+{
+    qCDebug(lcPlayer) << "state" << m_pPlayer->playbackState() << "at" << m_pPlayer->position();
+    if (m_pPlayer->playbackState() == QMediaPlayer::PlayingState) {
+        m_nWatchPos = -1;
+        m_tStill.invalidate();
+        m_pWatch->start();
+    } else {
+        m_pWatch->stop();
+    }
+    if (m_pPlayer->playbackState() == QMediaPlayer::StoppedState && m_tPlay.isValid()) {
+        // GStreamer now and then ends a playback the moment it starts (the end
+        // reported at the start, nothing heard). A playback from the start
+        // that ends before half the recording could have played is that:
+        // play again, once, before anyone sees it stopped.
+        const qint64 nPlayed = m_tPlay.elapsed();
+        m_tPlay.invalidate();
+        if (nPlayed < Length() / 2 && m_pPlayer->position() < Length() / 2) {
+            qCDebug(lcPlayer) << "premature end after" << nPlayed << "ms: playing again";
+            m_pPlayer->play();
+            return;
+        }
+    }
+    // A seek made just before a pause can be overtaken by the pause (seen
+    // with GStreamer while the sound server still buffers the start): once
+    // paused, the position asked for is made sure of.
+    if (m_pPlayer->playbackState() == QMediaPlayer::PausedState && m_nSeekTarget >= 0
+        && qAbs(m_pPlayer->position() - m_nSeekTarget) > 50)
+        m_pPlayer->setPosition(m_nSeekTarget);
+}
+
 void TMediaPlayer::BackendError()
 {
     if (!m_bOpen)
@@ -223,6 +288,12 @@ void TMediaPlayer::Play()
         m_eOwnMode = TMPModes::mpPlaying;
         return;
     }
+    m_nSeekTarget = -1;
+    // From the start only: a resumed pause or a seek has played before.
+    if (m_pPlayer->playbackState() == QMediaPlayer::StoppedState && m_pPlayer->position() == 0)
+        m_tPlay.start();
+    else
+        m_tPlay.invalidate();
     m_pPlayer->play();
 }
 
@@ -234,6 +305,7 @@ void TMediaPlayer::Pause()
         m_eOwnMode = TMPModes::mpPaused;
         return;
     }
+    m_tPlay.invalidate();
     m_pPlayer->pause();
 }
 
@@ -245,8 +317,10 @@ void TMediaPlayer::Stop()
         m_eOwnMode = TMPModes::mpStopped;
         return;
     }
+    m_tPlay.invalidate();
     m_pPlayer->stop(); // Qt's stop rewinds too
     m_nPendingPos = -1;
+    m_nSeekTarget = -1;
 }
 
 qint64 TMediaPlayer::Position() const
@@ -257,6 +331,10 @@ qint64 TMediaPlayer::Position() const
         return m_nOwnPos;
     if (m_nPendingPos >= 0)
         return m_nPendingPos;
+    // Paused after a seek nothing moves: the position is the one asked for,
+    // whatever the backend still reports.
+    if (m_nSeekTarget >= 0 && m_pPlayer->playbackState() != QMediaPlayer::PlayingState)
+        return m_nSeekTarget;
     return m_pPlayer->position();
 }
 
@@ -273,6 +351,7 @@ void TMediaPlayer::SetPosition(qint64 nMs)
         m_nPendingPos = nMs;
         return;
     }
+    m_nSeekTarget = nMs;
     m_pPlayer->setPosition(nMs);
 }
 

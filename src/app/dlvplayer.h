@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
 class QAudioOutput;
 class QMediaPlayer;
+class QTimer;
 class QToolButton;
 
 namespace dlv {
@@ -74,6 +76,8 @@ private:
     void ButtonClick(TMPBtnType btn);
     void EnsureBackend();
     void BackendStatus();
+    void BackendState();
+    void WatchPlayback();
     void BackendError();
 
     QMediaPlayer *m_pPlayer = nullptr;
@@ -84,6 +88,11 @@ private:
     bool m_bLoaded = false;
     qint64 m_nWavLength = 0;
     qint64 m_nPendingPos = -1; // a seek asked for before the backend had loaded
+    qint64 m_nSeekTarget = -1; // the last seek, until playback goes on
+    QElapsedTimer m_tPlay;     // since a playback from the start began
+    QTimer *m_pWatch = nullptr; // looks for a stalled playback
+    qint64 m_nWatchPos = -1;
+    QElapsedTimer m_tStill;    // since the position last moved
     TMPModes m_eOwnMode = TMPModes::mpStopped; // without backend
     qint64 m_nOwnPos = 0;
 };
