@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProxyStyle>
 
 namespace dlv {
 
@@ -27,6 +28,21 @@ QPixmap MakeMark(int nIndex)
     }
     return pm;
 }
+
+// Headings sit as close to the cell's edge as the cells' own texts do, so
+// "LAFmax dB" fits its 60-pixel column.
+class THeadingStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption *pOption,
+                    const QWidget *pWidget) const override
+    {
+        if (metric == PM_HeaderMargin)
+            return 2;
+        return QProxyStyle::pixelMetric(metric, pOption, pWidget);
+    }
+};
 
 bool IsEnter(int nKey)
 {
@@ -68,6 +84,9 @@ TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent)
     pHead->setHighlightSections(false);
     pHead->setSectionsClickable(true);
     pHead->setFixedHeight(kRowHeight + 1);
+    auto *pHeadStyle = new THeadingStyle(style()->name());
+    pHeadStyle->setParent(pHead);
+    pHead->setStyle(pHeadStyle);
     const int anWidths[5] = {64, 60, 60, 209, 42};
     for (int c = 0; c < 5; ++c)
         pHead->resizeSection(c, anWidths[c]);
@@ -88,6 +107,26 @@ TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent)
 
     setItemDelegate(new TEvtGridDelegate(this));
     connect(qApp, &QApplication::focusChanged, this, &TGridEvents::FocusChanged);
+}
+
+void TGridEvents::SetHeadings(const QStringList &slHeadings)
+{
+    setHorizontalHeaderLabels(slHeadings);
+    // Where the window's font falls back to a wider face than it was designed
+    // with, a narrower cut of it keeps the headings whole in their fixed
+    // columns.
+    QHeaderView *pHead = horizontalHeader();
+    QFont font = this->font();
+    for (int nStretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+        font.setStretch(nStretch);
+        const QFontMetrics fm(font);
+        bool bFits = true;
+        for (int c = 0; c < slHeadings.size() && c < columnCount(); ++c)
+            bFits = bFits && fm.horizontalAdvance(slHeadings[c]) + 4 <= columnWidth(c);
+        if (bFits)
+            break;
+    }
+    pHead->setFont(font);
 }
 
 void TGridEvents::SetItemRows(int nItems)

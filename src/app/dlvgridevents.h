@@ -32,6 +32,7 @@ public:
 
     explicit TGridEvents(QWidget *pParent = nullptr);
 
+    void SetHeadings(const QStringList &slHeadings);
     // Rows holding items (the placeholder row of an empty day holds none).
     void SetItemRows(int nItems);
     int ItemRows() const { return m_nItems; }

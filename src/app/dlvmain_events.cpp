@@ -72,7 +72,7 @@ void TformMain::ShowEvents()
     const bool bLoaded = fs630 && fs630->Loaded();
     const int nItems = bLoaded ? qBound(0, fs630->EventCount(), int(TFileSys630::kMaxEvents)) : 0;
     const bool bLAFmax = Cfg->EvtParam() == sLAFmax;
-    gridEvents->setHorizontalHeaderLabels(
+    gridEvents->SetHeadings(
         {QStringLiteral("Time"), QStringLiteral("Duration"),
          bLAFmax ? QStringLiteral("LAFmax dB") : QStringLiteral("LAeq dB"), QStringLiteral("Notes"),
          QStringLiteral("Report")});

@@ -198,6 +198,7 @@ bool TMediaPlayer::Open(const QString &sFile)
 void TMediaPlayer::Close()
 {
     m_tPlay.invalidate();
+    m_bReplay = false;
     if (m_pPlayer && m_bOpen) {
         m_pPlayer->stop();
         m_pPlayer->setSource(QUrl());
@@ -238,6 +239,16 @@ void TMediaPlayer::BackendStatus()
     default:
         break;
     }
+    if (m_pPlayer->mediaStatus() == QMediaPlayer::EndOfMedia)
+        Replay();
+}
+
+void TMediaPlayer::Replay()
+{
+    if (!m_bReplay || !m_bOpen)
+        return;
+    m_bReplay = false;
+    m_pPlayer->play();
 }
 
 void TMediaPlayer::BackendState()
@@ -255,11 +266,15 @@ void TMediaPlayer::BackendState()
         // reported at the start, nothing heard). A playback from the start
         // that ends before half the recording could have played is that:
         // play again, once, before anyone sees it stopped.
+        // The backend takes a new play only once it has reported the end, so
+        // the playback goes on from there (or shortly after, at the latest),
+        // and the mode stays "playing" meanwhile.
         const qint64 nPlayed = m_tPlay.elapsed();
         m_tPlay.invalidate();
         if (nPlayed < Length() / 2 && m_pPlayer->position() < Length() / 2) {
             qCDebug(lcPlayer) << "premature end after" << nPlayed << "ms: playing again";
-            m_pPlayer->play();
+            m_bReplay = true;
+            QTimer::singleShot(300, this, &TMediaPlayer::Replay);
             return;
         }
     }
@@ -289,6 +304,7 @@ void TMediaPlayer::Play()
         return;
     }
     m_nSeekTarget = -1;
+    m_bReplay = false;
     // From the start only: a resumed pause or a seek has played before.
     if (m_pPlayer->playbackState() == QMediaPlayer::StoppedState && m_pPlayer->position() == 0)
         m_tPlay.start();
@@ -306,6 +322,7 @@ void TMediaPlayer::Pause()
         return;
     }
     m_tPlay.invalidate();
+    m_bReplay = false;
     m_pPlayer->pause();
 }
 
@@ -318,6 +335,7 @@ void TMediaPlayer::Stop()
         return;
     }
     m_tPlay.invalidate();
+    m_bReplay = false;
     m_pPlayer->stop(); // Qt's stop rewinds too
     m_nPendingPos = -1;
     m_nSeekTarget = -1;
@@ -370,6 +388,8 @@ TMPModes TMediaPlayer::Mode() const
         return TMPModes::mpNotReady;
     if (!m_bBackend)
         return m_eOwnMode;
+    if (m_bReplay)
+        return TMPModes::mpPlaying;
     switch (m_pPlayer->playbackState()) {
     case QMediaPlayer::PlayingState:
         return TMPModes::mpPlaying;

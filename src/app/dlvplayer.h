@@ -78,6 +78,7 @@ private:
     void BackendStatus();
     void BackendState();
     void WatchPlayback();
+    void Replay();
     void BackendError();
 
     QMediaPlayer *m_pPlayer = nullptr;
@@ -90,6 +91,7 @@ private:
     qint64 m_nPendingPos = -1; // a seek asked for before the backend had loaded
     qint64 m_nSeekTarget = -1; // the last seek, until playback goes on
     QElapsedTimer m_tPlay;     // since a playback from the start began
+    bool m_bReplay = false;    // a playback that ended at its start is to go on
     QTimer *m_pWatch = nullptr; // looks for a stalled playback
     qint64 m_nWatchPos = -1;
     QElapsedTimer m_tStill;    // since the position last moved
