@@ -92,6 +92,8 @@ protected:
     void keyPressEvent(QKeyEvent *pEvent) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    // Typing does not jump to a row whose text starts with the letters.
+    void keyboardSearch(const QString &) override {}
     bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
