@@ -15,7 +15,11 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 class TEvtTimeTicker : public QCPAxisTicker
 {
 public:
-    TEvtTimeTicker(TChartEvt *pChart, QCPAxis *pAxis) : m_pChart(pChart), m_pAxis(pAxis) {}
+    TEvtTimeTicker(TChartEvt *pChart, QCPAxis *pAxis)
+        : m_pChart(pChart)
+        , m_pAxis(pAxis)
+    {
+    }
 
 protected:
     double getTickStep(const QCPRange &range) override
@@ -25,13 +29,13 @@ protected:
         // another size must get labels for its own width.
         int nPixels = m_pChart->viewport().width() - 70;
         nPixels = qMax(nPixels, 40);
-        const int nLabel = QFontMetrics(m_pAxis->tickLabelFont())
-                               .horizontalAdvance(QStringLiteral("00:00:00"))
-                           + 12;
+        const int nLabel
+            = QFontMetrics(m_pAxis->tickLabelFont()).horizontalAdvance(QStringLiteral("00:00:00"))
+            + 12;
         const double flPerPoint = nPixels / qMax(range.size(), 1.0);
         const double flMinStep = nLabel / flPerPoint;
-        static const int anSteps[] = {1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 900, 1800,
-                                      3600, 7200, 14400, 21600, 43200, 86400};
+        static const int anSteps[] = { 1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 900, 1800, 3600,
+            7200, 14400, 21600, 43200, 86400 };
         for (int n : anSteps)
             if (n >= flMinStep)
                 return n;
@@ -121,7 +125,10 @@ int NearestPoint(double flX)
     return int(std::nearbyint(flX)); // default rounding mode: half to even
 }
 
-TCursorBars::TCursorBars(QCPAxis *pKeyAxis, QCPAxis *pValueAxis) : QCPBars(pKeyAxis, pValueAxis) {}
+TCursorBars::TCursorBars(QCPAxis *pKeyAxis, QCPAxis *pValueAxis)
+    : QCPBars(pKeyAxis, pValueAxis)
+{
+}
 
 void TCursorBars::draw(QCPPainter *pPainter)
 {
@@ -143,7 +150,8 @@ void TCursorBars::draw(QCPPainter *pPainter)
     }
 }
 
-TChartEvt::TChartEvt(QWidget *pParent) : QCustomPlot(pParent)
+TChartEvt::TChartEvt(QWidget *pParent)
+    : QCustomPlot(pParent)
 {
     const QColor clrBack(240, 240, 240);
     setBackground(clrBack);

@@ -19,7 +19,7 @@ QPixmap MakeMark(int nIndex)
     p.setRenderHint(QPainter::Antialiasing);
     if (nIndex == 0) {
         p.setPen(QPen(QColor(255, 0, 0), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF apt[] = {{3.0, 8.5}, {6.5, 12.0}, {13.0, 3.5}};
+        const QPointF apt[] = { { 3.0, 8.5 }, { 6.5, 12.0 }, { 13.0, 3.5 } };
         p.drawPolyline(apt, 3);
     } else if (nIndex == 1) {
         p.setPen(QPen(Qt::black, 2.0, Qt::SolidLine, Qt::RoundCap));
@@ -35,8 +35,8 @@ class THeadingStyle : public QProxyStyle
 {
 public:
     using QProxyStyle::QProxyStyle;
-    int pixelMetric(PixelMetric metric, const QStyleOption *pOption,
-                    const QWidget *pWidget) const override
+    int pixelMetric(
+        PixelMetric metric, const QStyleOption *pOption, const QWidget *pWidget) const override
     {
         if (metric == PM_HeaderMargin)
             return 2;
@@ -53,11 +53,12 @@ bool IsEnter(int nKey)
 
 const QPixmap &ReportMark(int nIndex)
 {
-    static const QPixmap apm[3] = {MakeMark(0), MakeMark(1), MakeMark(2)};
+    static const QPixmap apm[3] = { MakeMark(0), MakeMark(1), MakeMark(2) };
     return apm[qBound(0, nIndex, 2)];
 }
 
-TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent)
+TGridEvents::TGridEvents(QWidget *pParent)
+    : QTableWidget(pParent)
 {
     setColumnCount(5);
     setFrameShape(QFrame::NoFrame);
@@ -87,7 +88,7 @@ TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent)
     auto *pHeadStyle = new THeadingStyle(style()->name());
     pHeadStyle->setParent(pHead);
     pHead->setStyle(pHeadStyle);
-    const int anWidths[5] = {64, 60, 60, 209, 42};
+    const int anWidths[5] = { 64, 60, 60, 209, 42 };
     for (int c = 0; c < 5; ++c)
         pHead->resizeSection(c, anWidths[c]);
     // A heading click switches the level shown; it must not select a column
@@ -101,7 +102,7 @@ TGridEvents::TGridEvents(QWidget *pParent) : QTableWidget(pParent)
 
     // The selected row stays highlighted when the focus is elsewhere.
     QPalette pal = palette();
-    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+    for (auto role : { QPalette::Highlight, QPalette::HighlightedText })
         pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
     setPalette(pal);
 
@@ -117,7 +118,8 @@ void TGridEvents::SetHeadings(const QStringList &slHeadings)
     // columns.
     QHeaderView *pHead = horizontalHeader();
     QFont font = this->font();
-    for (int nStretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+    for (int nStretch :
+        { int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed) }) {
         font.setStretch(nStretch);
         const QFontMetrics fm(font);
         bool bFits = true;
@@ -202,8 +204,8 @@ void TGridEvents::SetNotesEditing(bool bOn)
             setEditTriggers(QAbstractItemView::NoEditTriggers);
             setSelectionBehavior(QAbstractItemView::SelectRows);
             if (cur.isValid())
-                selectionModel()->select(cur, QItemSelectionModel::ClearAndSelect
-                                                  | QItemSelectionModel::Rows);
+                selectionModel()->select(
+                    cur, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
         --m_nQuiet;
     }
@@ -363,12 +365,14 @@ void TGridEvents::FocusChanged(QWidget *pOld, QWidget *pNow)
     }
 }
 
-TEvtGridDelegate::TEvtGridDelegate(TGridEvents *pGrid) : QStyledItemDelegate(pGrid), m_pGrid(pGrid)
+TEvtGridDelegate::TEvtGridDelegate(TGridEvents *pGrid)
+    : QStyledItemDelegate(pGrid)
+    , m_pGrid(pGrid)
 {
 }
 
-void TEvtGridDelegate::paint(QPainter *pPainter, const QStyleOptionViewItem &option,
-                             const QModelIndex &index) const
+void TEvtGridDelegate::paint(
+    QPainter *pPainter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyledItemDelegate::paint(pPainter, option, index);
     if (index.column() != TGridEvents::kColReport)
@@ -379,15 +383,16 @@ void TEvtGridDelegate::paint(QPainter *pPainter, const QStyleOptionViewItem &opt
     pPainter->drawPixmap(option.rect.left() + 10, option.rect.top(), ReportMark(nMark));
 }
 
-QWidget *TEvtGridDelegate::createEditor(QWidget *pParent, const QStyleOptionViewItem &,
-                                        const QModelIndex &) const
+QWidget *TEvtGridDelegate::createEditor(
+    QWidget *pParent, const QStyleOptionViewItem &, const QModelIndex &) const
 {
     auto *pEdit = new QLineEdit(pParent);
     pEdit->setFrame(false);
     // The text goes into the cell as it is typed: a commit at any moment
     // copies what the user sees.
     auto *pSelf = const_cast<TEvtGridDelegate *>(this);
-    connect(pEdit, &QLineEdit::textEdited, pSelf, [pSelf, pEdit] { emit pSelf->commitData(pEdit); });
+    connect(
+        pEdit, &QLineEdit::textEdited, pSelf, [pSelf, pEdit] { emit pSelf->commitData(pEdit); });
     return pEdit;
 }
 

@@ -93,7 +93,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     // Typing does not jump to a row whose text starts with the letters.
-    void keyboardSearch(const QString &) override {}
+    void keyboardSearch(const QString &) override { }
     bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
@@ -118,9 +118,9 @@ public:
     explicit TEvtGridDelegate(TGridEvents *pGrid);
 
     void paint(QPainter *pPainter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override;
+        const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *pParent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override;
+        const QModelIndex &index) const override;
 
 protected:
     bool eventFilter(QObject *pEditor, QEvent *pEvent) override;

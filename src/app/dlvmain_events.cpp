@@ -22,7 +22,7 @@ const QString sLAFmax = QStringLiteral("lafmax");
 QString DayKey(const TFileSys630 &fs)
 {
     return fs.Meter() + QLatin1Char('/') + fs.Date() + QLatin1Char('|')
-           + QString::number(fs.EventCount());
+        + QString::number(fs.EventCount());
 }
 
 } // namespace
@@ -52,8 +52,7 @@ void TformMain::ConnectEvents()
 bool TformMain::GridHoldsLoadedDay() const
 {
     return fs630 && fs630->Loaded() && !gridEvents->DayKey().isEmpty()
-           && gridEvents->DayKey() == DayKey(*fs630)
-           && gridEvents->ItemRows() == fs630->EventCount();
+        && gridEvents->DayKey() == DayKey(*fs630) && gridEvents->ItemRows() == fs630->EventCount();
 }
 
 void TformMain::ShowEvents()
@@ -72,10 +71,9 @@ void TformMain::ShowEvents()
     const bool bLoaded = fs630 && fs630->Loaded();
     const int nItems = bLoaded ? qBound(0, fs630->EventCount(), int(TFileSys630::kMaxEvents)) : 0;
     const bool bLAFmax = Cfg->EvtParam() == sLAFmax;
-    gridEvents->SetHeadings(
-        {QStringLiteral("Time"), QStringLiteral("Duration"),
-         bLAFmax ? QStringLiteral("LAFmax dB") : QStringLiteral("LAeq dB"), QStringLiteral("Notes"),
-         QStringLiteral("Report")});
+    gridEvents->SetHeadings({ QStringLiteral("Time"), QStringLiteral("Duration"),
+        bLAFmax ? QStringLiteral("LAFmax dB") : QStringLiteral("LAeq dB"), QStringLiteral("Notes"),
+        QStringLiteral("Report") });
 
     if (nItems == 0) {
         gridEvents->ShowPlaceholder();
@@ -91,12 +89,11 @@ void TformMain::ShowEvents()
             const bool bVoice = evt.evttype == TEventType::etVoiceNotes;
             gridEvents->SetCellText(i, TGridEvents::kColTime, evt.sStart);
             gridEvents->SetCellText(i, TGridEvents::kColDuration,
-                                    bVoice ? QStringLiteral("Voice note")
-                                           : QString::number(evt.nDuration) + QStringLiteral(" s"));
+                bVoice ? QStringLiteral("Voice note")
+                       : QString::number(evt.nDuration) + QStringLiteral(" s"));
             if (!bVoice && bLevels)
                 gridEvents->SetCellText(i, TGridEvents::kColLevel,
-                                        QLatin1Char(' ')
-                                            + FormatLevel(bLAFmax ? evt.flLAFMax : evt.flLAeq));
+                    QLatin1Char(' ') + FormatLevel(bLAFmax ? evt.flLAFMax : evt.flLAeq));
             gridEvents->SetCellText(i, TGridEvents::kColNotes, evt.sNotes);
         }
         gridEvents->setEnabled(true);

@@ -22,7 +22,7 @@ void TformMain::ConnectEvtChart()
     connect(mplayer, &TMediaPlayer::OpenFailed, mplayer, &QWidget::hide);
     connect(timerWav, &QTimer::timeout, this, &TformMain::timerWavTimer);
     connect(chartEvt, &QCustomPlot::mousePress, this,
-            [this](QMouseEvent *pEvent) { chartEvtMouseDown(qRound(pEvent->position().x())); });
+        [this](QMouseEvent *pEvent) { chartEvtMouseDown(qRound(pEvent->position().x())); });
 }
 
 void TformMain::PlotEvent(int iEvt, TChartEvt *pChart)

@@ -78,13 +78,14 @@ TWavInfo ReadWavInfo(const QString &sPath)
     return info;
 }
 
-TMediaPlayer::TMediaPlayer(QWidget *pParent) : QWidget(pParent)
+TMediaPlayer::TMediaPlayer(QWidget *pParent)
+    : QWidget(pParent)
 {
     auto *pLayout = new QHBoxLayout(this);
     pLayout->setContentsMargins(4, 4, 4, 4);
     pLayout->setSpacing(1);
     auto button = [this, pLayout](QStyle::StandardPixmap icon, const QString &sTip,
-                                  const char *pszName, TMPBtnType btn) {
+                      const char *pszName, TMPBtnType btn) {
         auto *p = new QToolButton(this);
         p->setObjectName(QLatin1String(pszName));
         p->setIcon(style()->standardIcon(icon));
@@ -95,7 +96,8 @@ TMediaPlayer::TMediaPlayer(QWidget *pParent) : QWidget(pParent)
         return p;
     };
     btnPlay = button(QStyle::SP_MediaPlay, QStringLiteral("Play"), "btnPlay", TMPBtnType::btPlay);
-    btnPause = button(QStyle::SP_MediaPause, QStringLiteral("Pause"), "btnPause", TMPBtnType::btPause);
+    btnPause
+        = button(QStyle::SP_MediaPause, QStringLiteral("Pause"), "btnPause", TMPBtnType::btPause);
     btnStop = button(QStyle::SP_MediaStop, QStringLiteral("Stop"), "btnStop", TMPBtnType::btStop);
     pLayout->addStretch(1);
 }

@@ -90,11 +90,11 @@ private:
     qint64 m_nWavLength = 0;
     qint64 m_nPendingPos = -1; // a seek asked for before the backend had loaded
     qint64 m_nSeekTarget = -1; // the last seek, until playback goes on
-    QElapsedTimer m_tPlay;     // since a playback from the start began
-    bool m_bReplay = false;    // a playback that ended at its start is to go on
+    QElapsedTimer m_tPlay; // since a playback from the start began
+    bool m_bReplay = false; // a playback that ended at its start is to go on
     QTimer *m_pWatch = nullptr; // looks for a stalled playback
     qint64 m_nWatchPos = -1;
-    QElapsedTimer m_tStill;    // since the position last moved
+    QElapsedTimer m_tStill; // since the position last moved
     TMPModes m_eOwnMode = TMPModes::mpStopped; // without backend
     qint64 m_nOwnPos = 0;
 };

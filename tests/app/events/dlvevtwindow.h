@@ -25,10 +25,10 @@ namespace dlv::test {
 inline const QString kMeter = QStringLiteral("1234567");
 
 // One run's files in a day folder.
-struct TRunSpec
+struct TRunFiles
 {
     int nRun = 1;
-    QTime tStart{8, 59, 30};
+    QTime tStart { 8, 59, 30 };
     bool bVoiceNote = true;
     bool bProfile = true;
     int nLead = 2;
@@ -41,10 +41,10 @@ struct TRunSpec
 // lasting 4 s (5 points) with recording 2 (item 2), 09:02:00 lasting 10 s
 // without recording (item 3). Levels from 09:00:00 to 09:10:00, with a gap at
 // 09:01:02.
-inline TRunSpec StandardRun()
+inline TRunFiles StandardRun()
 {
-    TRunSpec run;
-    run.aEvents = {{9, 0, 10, 0, 0, 4, 1}, {9, 1, 2, 0, 0, 2, 2}, {9, 2, 2, 0, 0, 8, 0}};
+    TRunFiles run;
+    run.aEvents = { { 9, 0, 10, 0, 0, 4, 1 }, { 9, 1, 2, 0, 0, 2, 2 }, { 9, 2, 2, 0, 0, 8, 0 } };
     return run;
 }
 
@@ -59,8 +59,8 @@ inline double StdLevel(int nSec)
 class TEvtWindow
 {
 public:
-    explicit TEvtWindow(std::vector<std::pair<QString, TRunSpec>> aDays = {
-                            {QStringLiteral("20160315"), StandardRun()}})
+    explicit TEvtWindow(std::vector<std::pair<QString, TRunFiles>> aDays
+        = { { QStringLiteral("20160315"), StandardRun() } })
     {
         m_sBase = home.Path() + QStringLiteral("/data/");
         for (const auto &[sDate, run] : aDays)
@@ -83,21 +83,20 @@ public:
         return m_sBase + kMeter + QLatin1Char('/') + sDate + QLatin1Char('/');
     }
 
-    void WriteDay(const QString &sDate, const TRunSpec &run)
+    void WriteDay(const QString &sDate, const TRunFiles &run)
     {
         const QString sDay = Day(sDate);
         QDir().mkpath(sDay);
         const QDate d = QDate::fromString(sDate, QStringLiteral("yyyyMMdd"));
         const QString sRun = QString::asprintf("R%03d", run.nRun);
         ASSERT_TRUE(WriteBinFile(sDay + sRun + ".BIN",
-                                 MakeRunHeader(run.nRun, kMeter, QStringLiteral("632A"),
-                                               QDateTime(d, run.tStart))));
+            MakeRunHeader(run.nRun, kMeter, QStringLiteral("632A"), QDateTime(d, run.tStart))));
         if (run.bProfile) {
             std::vector<TPrfRecord> a;
             for (int s = 9 * 3600; s <= 9 * 3600 + 600; ++s) {
                 if (StdLevel(s) == 0.0)
                     continue;
-                a.push_back({s / 3600, s % 3600 / 60, s % 60, StdLevel(s), StdLevel(s) + 6.0});
+                a.push_back({ s / 3600, s % 3600 / 60, s % 60, StdLevel(s), StdLevel(s) + 6.0 });
             }
             ASSERT_TRUE(WritePrfFile(sDay + sRun + ".PRF", a, false));
         }
@@ -107,8 +106,9 @@ public:
             ASSERT_TRUE(WriteEvtFile(sDay + sRun + ".EVT", run.nLead, run.aEvents));
             for (const TEvtRecord &r : run.aEvents) {
                 if (r.nRecording != 0)
-                    ASSERT_TRUE(WriteToneWav(sDay + sRun + QString::asprintf("E%03d.WAV", r.nRecording),
-                                             run.flWavSeconds, 440));
+                    ASSERT_TRUE(
+                        WriteToneWav(sDay + sRun + QString::asprintf("E%03d.WAV", r.nRecording),
+                            run.flWavSeconds, 440));
             }
         }
     }
@@ -124,7 +124,10 @@ public:
     TFileSys630 &Fs() const { return *form->fs630; }
 
     QModelIndex Cell(int nCol, int nRow) const { return Grid()->model()->index(nRow - 1, nCol); }
-    QPoint CellCenter(int nCol, int nRow) const { return Grid()->visualRect(Cell(nCol, nRow)).center(); }
+    QPoint CellCenter(int nCol, int nRow) const
+    {
+        return Grid()->visualRect(Cell(nCol, nRow)).center();
+    }
 
     void Click(int nCol, int nRow, Qt::MouseButton btn = Qt::LeftButton)
     {
@@ -135,7 +138,7 @@ public:
     {
         QHeaderView *pHead = Grid()->horizontalHeader();
         QTest::mouseClick(pHead->viewport(), Qt::LeftButton, {},
-                          QPoint(pHead->sectionViewportPosition(nCol) + 5, pHead->height() / 2));
+            QPoint(pHead->sectionViewportPosition(nCol) + 5, pHead->height() / 2));
         QCoreApplication::processEvents();
     }
     // Keys go where the user's keys would: the widget with the focus (the

@@ -31,8 +31,8 @@ TEST(EventList, FirstLoadShowsTheFirstItemWithoutSelectingIt)
     ASSERT_EQ(w.Fs().EventCount(), 4);
 
     // Layout of the grid.
-    const int anWidths[5] = {64, 60, 60, 209, 42};
-    const char *apszHeads[5] = {"Time", "Duration", "LAeq dB", "Notes", "Report"};
+    const int anWidths[5] = { 64, 60, 60, 209, 42 };
+    const char *apszHeads[5] = { "Time", "Duration", "LAeq dB", "Notes", "Report" };
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(g->columnWidth(c), anWidths[c]) << c;
         EXPECT_EQ(Heading(g, c), apszHeads[c]) << c;
@@ -70,10 +70,10 @@ TEST(EventList, CellsShowEachItemAsItsKindSays)
         bool bLevel;
         int nMark;
     } const cases[] = {
-        {0, "08:59:30", "Voice note", false, 2},
-        {1, "09:00:08", "6 s", true, 0},
-        {2, "09:01:00", "4 s", true, 0},
-        {3, "09:02:00", "10 s", true, 0},
+        { 0, "08:59:30", "Voice note", false, 2 },
+        { 1, "09:00:08", "6 s", true, 0 },
+        { 2, "09:01:00", "4 s", true, 0 },
+        { 3, "09:02:00", "10 s", true, 0 },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(g->CellText(c.iItem, 0), c.pszTime) << c.iItem;
@@ -103,7 +103,7 @@ TEST(EventList, MarksAreDrawnInTheReportColumn)
         for (int y = rc.top(); y < rc.top() + 16 && y <= rc.bottom(); ++y)
             for (int x = rc.left() + 10; x < rc.left() + 26; ++x)
                 n += pred(img.pixelColor(x * img.width() / g->viewport()->width(),
-                                         y * img.height() / g->viewport()->height()));
+                    y * img.height() / g->viewport()->height()));
         return n;
     };
     auto red = [](const QColor &c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; };
@@ -114,9 +114,9 @@ TEST(EventList, MarksAreDrawnInTheReportColumn)
         bool bRed, bDark;
         const char *pszWhy;
     } cases[] = {
-        {1, false, false, "voice note: blank"},
-        {2, true, false, "reported: red tick"},
-        {3, false, true, "not reported: black cross"},
+        { 1, false, false, "voice note: blank" },
+        { 2, true, false, "reported: red tick" },
+        { 3, false, true, "not reported: black cross" },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(count(c.nRow, red) > 5, c.bRed) << c.pszWhy;
@@ -136,8 +136,9 @@ TEST(EventList, EachClickOnAReportCellInvertsAndSaves)
     ASSERT_TRUE(w.Load());
     w.Click(4, 2);
     EXPECT_FALSE(w.Fs().aevt[1].bReport);
-    EXPECT_EQ(w.Evtx(), QStringList({"Event,Notes,Report", "08:59:30,,0", "09:00:08,,0",
-                                     "09:01:00,,1", "09:02:00,,1"}));
+    EXPECT_EQ(w.Evtx(),
+        QStringList(
+            { "Event,Notes,Report", "08:59:30,,0", "09:00:08,,0", "09:01:00,,1", "09:02:00,,1" }));
     EXPECT_EQ(w.Grid()->MarkOf(2), 1);
     // A second, separate click on the same cell inverts and saves again.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -244,8 +245,9 @@ TEST(EventList, NavigationKeysInTheNotesColumnCountAsAnEdit)
     w.Key(Qt::Key_Down);
     EXPECT_EQ(w.Grid()->Row(), 3);
     EXPECT_NE(w.Grid()->Editor(), nullptr) << "the next note is open";
-    EXPECT_EQ(w.Evtx(), QStringList({"Event,Notes,Report", "08:59:30,,0", "09:00:08,,1",
-                                     "09:01:00,,1", "09:02:00,,1"}));
+    EXPECT_EQ(w.Evtx(),
+        QStringList(
+            { "Event,Notes,Report", "08:59:30,,0", "09:00:08,,1", "09:01:00,,1", "09:02:00,,1" }));
 }
 
 TEST(EventList, ClickingOutsideTheNotesReturnsToWholeRows)
@@ -316,10 +318,10 @@ TEST(EventList, SelectionMovesTheMenusAndTheViews)
         bool bCopyEvt, bChart, bPlayer;
         const char *pszWav;
     } cases[] = {
-        {2, true, true, true, "R001E001.WAV"},
-        {1, false, false, true, "R001NOTE.WAV"},
-        {4, true, true, false, ""},
-        {3, true, true, true, "R001E002.WAV"},
+        { 2, true, true, true, "R001E001.WAV" },
+        { 1, false, false, true, "R001NOTE.WAV" },
+        { 4, true, true, false, "" },
+        { 3, true, true, true, "R001E002.WAV" },
     };
     for (const auto &c : cases) {
         QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -343,7 +345,7 @@ TEST(EventList, RecordingThatCannotBeOpenedHidesThePlayer)
     WriteFile(w.Day() + "R001E001.WAV", "RIFF\x04\0\0\0WAVE"); // no chunks
     QFile::remove(w.Day() + "R001E002.WAV");
     ASSERT_TRUE(w.Load());
-    for (int nRow : {2, 3}) {
+    for (int nRow : { 2, 3 }) {
         QTest::qWait(QApplication::doubleClickInterval() + 50);
         w.Click(0, nRow);
         EXPECT_FALSE(w.form->mplayer->isVisibleTo(w.form.get())) << nRow;
@@ -353,15 +355,15 @@ TEST(EventList, RecordingThatCannotBeOpenedHidesThePlayer)
 
 TEST(EventList, DayWithoutTimeHistoryShowsNoLevelsAndNoChart)
 {
-    TRunSpec run = StandardRun();
+    TRunFiles run = StandardRun();
     run.bProfile = false;
-    TEvtWindow w({{QStringLiteral("20160315"), run}});
+    TEvtWindow w({ { QStringLiteral("20160315"), run } });
     ASSERT_TRUE(w.Load());
     ASSERT_FALSE(w.Fs().HasProfile());
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(w.Grid()->CellText(i, 2), QString()) << i;
     EXPECT_EQ(w.Grid()->CellText(1, 1), "6 s");
-    for (int nRow : {2, 3}) {
+    for (int nRow : { 2, 3 }) {
         QTest::qWait(QApplication::doubleClickInterval() + 50);
         w.Click(0, nRow);
         EXPECT_FALSE(w.form->chartEvt->isVisibleTo(w.form.get()));
@@ -371,9 +373,10 @@ TEST(EventList, DayWithoutTimeHistoryShowsNoLevelsAndNoChart)
 
 TEST(EventList, DayWithoutItemsShowsThePlaceholderInADisabledGrid)
 {
-    TRunSpec empty;
+    TRunFiles empty;
     empty.bVoiceNote = false;
-    TEvtWindow w({{QStringLiteral("20160315"), StandardRun()}, {QStringLiteral("20160316"), empty}});
+    TEvtWindow w(
+        { { QStringLiteral("20160315"), StandardRun() }, { QStringLiteral("20160316"), empty } });
     ASSERT_TRUE(w.Load(0));
     w.Click(0, 3);
     ASSERT_TRUE(w.Load(1));
@@ -401,8 +404,8 @@ TEST(EventList, DayWithoutItemsShowsThePlaceholderInADisabledGrid)
 
 TEST(EventList, NotesTypedForOneDayNeverReachAnother)
 {
-    TEvtWindow w({{QStringLiteral("20160315"), StandardRun()},
-                  {QStringLiteral("20160316"), StandardRun()}});
+    TEvtWindow w({ { QStringLiteral("20160315"), StandardRun() },
+        { QStringLiteral("20160316"), StandardRun() } });
     ASSERT_TRUE(w.Load(0));
     w.Click(3, 2);
     w.Type("first day");

@@ -47,15 +47,15 @@ TEST(EvtChartMaths, PointsSpanTheEventAndTheAxisFitsEveryLevel)
         double flMin, flMax;
         const char *pszWhy;
     } cases[] = {
-        {10, 4, 5, true, 60, 70, "d + 1 points, -1.0 and infinity are gaps"},
-        {16, 4, 5, true, 60, 80, "a loudest second of exactly 70 dB gives a top of 80"},
-        {10, 0, 1, false, 0, 0, "one point: the axis keeps its range"},
-        {30, 5, 6, false, 0, 0, "all missing: the axis keeps its range"},
-        {95, 20, 5, false, 0, 0, "never past the last slot"},
-        {-3, 5, 6, false, 0, 0, "seconds before midnight are gaps"},
-        {10, -1, 0, false, 0, 0, "a negative duration has no points"},
-        {std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), 0, false, 0, 0,
-         "no overflow"},
+        { 10, 4, 5, true, 60, 70, "d + 1 points, -1.0 and infinity are gaps" },
+        { 16, 4, 5, true, 60, 80, "a loudest second of exactly 70 dB gives a top of 80" },
+        { 10, 0, 1, false, 0, 0, "one point: the axis keeps its range" },
+        { 30, 5, 6, false, 0, 0, "all missing: the axis keeps its range" },
+        { 95, 20, 5, false, 0, 0, "never past the last slot" },
+        { -3, 5, 6, false, 0, 0, "seconds before midnight are gaps" },
+        { 10, -1, 0, false, 0, 0, "a negative duration has no points" },
+        { std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), 0, false, 0, 0,
+            "no overflow" },
     };
     for (const auto &c : cases) {
         const TEvtPlot plot = EventPlotPoints(afl.data(), 100, c.nStart, c.nDuration);
@@ -71,7 +71,7 @@ TEST(EvtChartMaths, PointsSpanTheEventAndTheAxisFitsEveryLevel)
     EXPECT_TRUE(std::isnan(plot.afl[2]));
     EXPECT_TRUE(std::isnan(plot.afl[3]));
     // Every level counts for the fit, zero and below included.
-    std::vector<double> aflLow = {0.0, 3.5, -12.0};
+    std::vector<double> aflLow = { 0.0, 3.5, -12.0 };
     const TEvtPlot low = EventPlotPoints(aflLow.data(), 3, 0, 2);
     EXPECT_TRUE(low.bFit);
     EXPECT_EQ(low.flAxisMin, -20.0);
@@ -87,11 +87,18 @@ TEST(EvtChartMaths, PlaybackPositionMapsOntoPointsInProportion)
         qint64 nLength;
         int nExpected;
     } cases[] = {
-        {0, 5, 2000, 0},     {1000, 5, 2000, 2},  {1199, 5, 2000, 2}, {1200, 5, 2000, 3},
-        {2000, 5, 2000, 4},  {9999, 5, 2000, 4},  {-5, 5, 2000, 0},   {500, 121, 1000, 60},
-        {500, 0, 1000, -1},  {500, 5, 0, -1},
+        { 0, 5, 2000, 0 },
+        { 1000, 5, 2000, 2 },
+        { 1199, 5, 2000, 2 },
+        { 1200, 5, 2000, 3 },
+        { 2000, 5, 2000, 4 },
+        { 9999, 5, 2000, 4 },
+        { -5, 5, 2000, 0 },
+        { 500, 121, 1000, 60 },
+        { 500, 0, 1000, -1 },
+        { 500, 5, 0, -1 },
         // Positions of long recordings times many points overflow 32 bits.
-        {3'000'000'000LL, 86401, 4'000'000'000LL, 64800},
+        { 3'000'000'000LL, 86401, 4'000'000'000LL, 64800 },
     };
     for (const auto &c : cases)
         EXPECT_EQ(CursorPoint(c.nPos, c.nPoints, c.nLength), c.nExpected)
@@ -107,7 +114,7 @@ TEST(EvtChartMaths, PlaybackPositionMapsOntoPointsInProportion)
     {
         double flX;
         int n;
-    } rounding[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {0.75, 1}, {-0.4, 0}, {3.49, 3}};
+    } rounding[] = { { 0.5, 0 }, { 1.5, 2 }, { 2.5, 2 }, { 0.75, 1 }, { -0.4, 0 }, { 3.49, 3 } };
     for (const auto &r : rounding)
         EXPECT_EQ(NearestPoint(r.flX), r.n) << r.flX;
     EXPECT_EQ(NearestPoint(NaN), -1);
@@ -129,8 +136,18 @@ TEST(EvtChartMaths, WavHeaderDecidesWhetherARecordingOpens)
         return ab;
     };
     // PCM mono 8000 Hz 16 bit: 16000 bytes a second.
-    const QByteArray pcm = QByteArray::fromHex("0100" "0100" "401f0000" "803e0000" "0200" "1000");
-    const QByteArray zeroRate = QByteArray::fromHex("0100" "0100" "401f0000" "00000000" "0200" "1000");
+    const QByteArray pcm = QByteArray::fromHex("0100"
+                                               "0100"
+                                               "401f0000"
+                                               "803e0000"
+                                               "0200"
+                                               "1000");
+    const QByteArray zeroRate = QByteArray::fromHex("0100"
+                                                    "0100"
+                                                    "401f0000"
+                                                    "00000000"
+                                                    "0200"
+                                                    "1000");
     const QByteArray body8000 = QByteArray::fromHex("401f0000") + QByteArray(8000, '\0');
     const struct
     {
@@ -139,17 +156,17 @@ TEST(EvtChartMaths, WavHeaderDecidesWhetherARecordingOpens)
         qint64 nMs;
         const char *pszWhy;
     } cases[] = {
-        {wav(pcm, body8000), true, 500, "half a second"},
-        {wav(pcm, QByteArray::fromHex("401f0000") + QByteArray(4000, '\0')), true, 250,
-         "cut short: what is there"},
-        {wav(pcm, body8000, false), false, 0, "data before format"},
-        {wav(zeroRate, body8000), false, 0, "zero byte rate"},
-        {wav(pcm, QByteArray()), false, 0, "no data chunk header"},
-        {QByteArray("RIFF\0\0\0\0WAVE", 12), false, 0, "no chunks"},
-        {QByteArray("RIFX\0\0\0\0WAVEfmt ", 16), false, 0, "not RIFF"},
-        {QByteArray(), false, 0, "empty file"},
-        {"RIFF" + QByteArray(4, '\0') + "WAVE" + "LIST" + QByteArray::fromHex("ffffff7f"), false,
-         0, "chunk size beyond the file"},
+        { wav(pcm, body8000), true, 500, "half a second" },
+        { wav(pcm, QByteArray::fromHex("401f0000") + QByteArray(4000, '\0')), true, 250,
+            "cut short: what is there" },
+        { wav(pcm, body8000, false), false, 0, "data before format" },
+        { wav(zeroRate, body8000), false, 0, "zero byte rate" },
+        { wav(pcm, QByteArray()), false, 0, "no data chunk header" },
+        { QByteArray("RIFF\0\0\0\0WAVE", 12), false, 0, "no chunks" },
+        { QByteArray("RIFX\0\0\0\0WAVEfmt ", 16), false, 0, "not RIFF" },
+        { QByteArray(), false, 0, "empty file" },
+        { "RIFF" + QByteArray(4, '\0') + "WAVE" + "LIST" + QByteArray::fromHex("ffffff7f"), false,
+            0, "chunk size beyond the file" },
     };
     for (const auto &c : cases) {
         const QString sPath = home.Path() + "/t.wav";
@@ -161,7 +178,7 @@ TEST(EvtChartMaths, WavHeaderDecidesWhetherARecordingOpens)
     EXPECT_FALSE(ReadWavInfo(home.Path() + "/missing.wav").bValid);
     // An odd-sized chunk before the format is padded to an even size.
     QByteArray odd = "RIFF" + QByteArray(4, '\0') + "WAVE" + "junk"
-                     + QByteArray::fromHex("03000000") + "abc" + QByteArray(1, '\0');
+        + QByteArray::fromHex("03000000") + "abc" + QByteArray(1, '\0');
     odd += "fmt " + QByteArray::fromHex("10000000") + pcm + "data" + body8000;
     ASSERT_TRUE(WriteFile(home.Path() + "/odd.wav", odd));
     EXPECT_EQ(ReadWavInfo(home.Path() + "/odd.wav").nLengthMs, 500);
@@ -253,7 +270,7 @@ TEST(Playback, CursorFollowsThePositionAndPauseAndStopRewind)
     {
         qint64 nPos;
         int nBar;
-    } steps[] = {{500, 2}, {799, 3}, {1000, 4}, {250, 1}};
+    } steps[] = { { 500, 2 }, { 799, 3 }, { 1000, 4 }, { 250, 1 } };
     for (const auto &s : steps) {
         pl->SetPosition(s.nPos);
         QTRY_COMPARE(w.RaisedBar(), s.nBar);
@@ -280,9 +297,10 @@ TEST(Playback, CursorFollowsThePositionAndPauseAndStopRewind)
 
 TEST(Playback, VoiceNotesAndDaysWithoutLevelsPlayWithoutACursor)
 {
-    TRunSpec run = StandardRun();
+    TRunFiles run = StandardRun();
     run.bProfile = false;
-    TEvtWindow w({{QStringLiteral("20160315"), StandardRun()}, {QStringLiteral("20160316"), run}});
+    TEvtWindow w(
+        { { QStringLiteral("20160315"), StandardRun() }, { QStringLiteral("20160316"), run } });
     ASSERT_TRUE(w.Load(0));
     TMediaPlayer *pl = w.form->mplayer;
     w.Click(0, 1); // the voice note
@@ -342,7 +360,7 @@ TEST(Playback, ChartClickSeeksToThePointUnderTheMouse)
     {
         double flAlong;
         qint64 nPos;
-    } clicks[] = {{0.25, 200}, {0.5, 400}, {0.01, 0}, {0.99, 800}};
+    } clicks[] = { { 0.25, 200 }, { 0.5, 400 }, { 0.01, 0 }, { 0.99, 800 } };
     for (const auto &c : clicks) {
         QTest::mouseClick(p, Qt::LeftButton, {}, AlongChart(p, c.flAlong));
         EXPECT_EQ(pl->Position(), c.nPos) << c.flAlong;
@@ -392,12 +410,12 @@ protected:
     {
         if (QMediaDevices::audioOutputs().isEmpty())
             GTEST_SKIP() << "no audio output device (run the tests through scripts/with-pulse.sh)";
-        TRunSpec run = StandardRun();
+        TRunFiles run = StandardRun();
         // Long enough that the sound server's start-up (the position stands
         // still, then catches up in one step) cannot skip the middle fifth.
         run.flWavSeconds = 6.0;
-        w = std::make_unique<TEvtWindow>(std::vector<std::pair<QString, TRunSpec>>{
-            {QStringLiteral("20160315"), run}});
+        w = std::make_unique<TEvtWindow>(
+            std::vector<std::pair<QString, TRunFiles>> { { QStringLiteral("20160315"), run } });
         pl = w->form->mplayer;
         pl->SetBackendEnabled(true);
         ASSERT_TRUE(w->Load());
@@ -411,8 +429,8 @@ protected:
         // Runs after the window's own tick handler: what the cursor was just
         // given, and where it went.
         QObject::connect(w->form->timerWav, &QTimer::timeout, w->form.get(), [this] {
-            aTicks.push_back({pl->Position(), w->RaisedBar(), pl->Mode(),
-                              w->form->timerWav->isActive()});
+            aTicks.push_back(
+                { pl->Position(), w->RaisedBar(), pl->Mode(), w->form->timerWav->isActive() });
         });
     }
 
@@ -420,15 +438,15 @@ protected:
     {
         if (HasFailure())
             for (const TTick &t : aTicks)
-                printf("tick %lld bar %d mode %d timer %d\n", t.nPos, t.nBar, int(t.mode), int(t.bTimer));
+                printf("tick %lld bar %d mode %d timer %d\n", t.nPos, t.nBar, int(t.mode),
+                    int(t.bTimer));
         if (w)
             w->form->mplayer->Close();
         w.reset();
     }
 
     // Waits (running the event loop) until pred is true or the time is up.
-    template<class F>
-    bool WaitFor(F pred, int nMs = 20000)
+    template <class F> bool WaitFor(F pred, int nMs = 20000)
     {
         QElapsedTimer t;
         t.start();
@@ -487,13 +505,13 @@ TEST_F(RealAudio, PauseAndStopRewindSoPlayStartsFromTheBeginning)
     ASSERT_TRUE(WaitFor([&] { return pl->Position() >= 300; }));
     QTest::mouseClick(pl->btnPause, Qt::LeftButton);
     EXPECT_TRUE(WaitFor([&] { return pl->Mode() == TMPModes::mpPaused; }));
-    EXPECT_TRUE(WaitFor([&] { return pl->Position() == 0; }))
-        << "paused at " << pl->Position();
+    EXPECT_TRUE(WaitFor([&] { return pl->Position() == 0; })) << "paused at " << pl->Position();
     EXPECT_TRUE(WaitFor([&] { return w->RaisedBar() == 0; })) << "paused: the bar at the start";
 
     aTicks.clear();
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
     EXPECT_LT(aTicks.back().nPos, 300 + 260) << "playing again from the start";
     ASSERT_TRUE(WaitFor([&] { return pl->Position() >= 300; }));
 
@@ -504,7 +522,8 @@ TEST_F(RealAudio, PauseAndStopRewindSoPlayStartsFromTheBeginning)
     EXPECT_EQ(w->RaisedBar(), -1);
     aTicks.clear();
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
     EXPECT_LT(aTicks.back().nPos, 300 + 260);
     QTest::mouseClick(pl->btnStop, Qt::LeftButton);
 }
@@ -516,7 +535,8 @@ TEST_F(RealAudio, ClickAQuarterAlongPlaysFromOneFifthOfTheLength)
     const qint64 nTarget = nLength * 1 / 5;
     EXPECT_EQ(pl->Position(), nTarget);
     EXPECT_TRUE(w->form->timerWav->isActive());
-    ASSERT_TRUE(WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
     // Playback goes on from there, not from the start.
     ASSERT_TRUE(WaitFor([&] { return pl->Position() > nTarget; }));
     for (const TTick &t : aTicks) {
