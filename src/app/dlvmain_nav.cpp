@@ -165,6 +165,9 @@ bool TformMain::LoadDay(int nListIndex)
         const QSignalBlocker block(listboxFolders);
         listboxFolders->setCurrentRow(nListIndex);
     }
+    // A note still being typed belongs to the day on show: save it before
+    // another day (or the same one, read again) replaces the rows.
+    CommitEvtNotes();
     iEvtSel = -1;
     const QString sDate = slMonths->at(nListIndex);
     const QString sMeter = comboMeters->currentText();

@@ -402,7 +402,7 @@ TEST(EventList, DayWithoutItemsShowsThePlaceholderInADisabledGrid)
     EXPECT_EQ(w.form->iEvtSel, -1);
 }
 
-TEST(EventList, NotesTypedForOneDayNeverReachAnother)
+TEST(EventList, NotesTypedForOneDayAreSavedThereAndNeverReachAnother)
 {
     TEvtWindow w({ { QStringLiteral("20160315"), StandardRun() },
         { QStringLiteral("20160316"), StandardRun() } });
@@ -410,8 +410,10 @@ TEST(EventList, NotesTypedForOneDayNeverReachAnother)
     w.Click(3, 2);
     w.Type("first day");
     // The next day is loaded by the program while the note is still open
-    // (as an export run does): the note is not written into that day.
+    // (as an export run does): the note is saved with its own day and not
+    // written into the next one.
     ASSERT_TRUE(w.Load(1));
+    EXPECT_TRUE(w.Evtx().value(2).contains(QStringLiteral("first day"))) << w.Evtx().join('|').toStdString();
     EXPECT_FALSE(w.EvtxExists(QStringLiteral("20160316")));
     EXPECT_EQ(w.Grid()->CellText(1, 3), QString());
 }
