@@ -1,14 +1,15 @@
 #include "dlvmain.h"
 
 #include "dlvcfg.h"
-#include "dlvmeter.h"
 #include "dlvchartevt.h"
 #include "dlvchartprf.h"
 #include "dlvfiles.h"
 #include "dlvfilesys630.h"
 #include "dlvgridevents.h"
 #include "dlvhelp.h"
+#include "dlvmeter.h"
 #include "dlvplayer.h"
+#include "dlvstyle.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -98,10 +99,7 @@ TformMain::TformMain(std::unique_ptr<TCfg> pCfg, QWidget *pParent)
     formMain = this;
     setObjectName(QStringLiteral("formMain"));
     setWindowTitle(QStringLiteral("Quorvex - Dalvane"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(DesignFont());
     CreateControls();
     CreateMenus();
     // The designed place: top left of the screen, 928 x 546 client area.

@@ -1,5 +1,6 @@
 #include "dlvdownload.h"
 
+#include "dlvstyle.h"
 #include "dlvutils.h"
 
 #include <QCloseEvent>
@@ -29,17 +30,14 @@ TformDownload::TformDownload(QWidget *pCentreOn)
     // Shown at exit while the last download ends: it must not keep the
     // program from quitting when the main window closes.
     setAttribute(Qt::WA_QuitOnClose, false);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(DesignFont());
     setFixedSize(kClientWidth, kClientHeight);
 
     lblDirDate = new QLabel(QStringLiteral("Checking for new recordings"), this);
     lblDirDate->setObjectName(QStringLiteral("lblDirDate"));
     lblDirDate->setGeometry(8, 12, 244, 16);
     lblDirDate->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    QFont fontBold = font;
+    QFont fontBold = DesignFont();
     fontBold.setBold(true);
     lblDirDate->setFont(fontBold);
 

@@ -1,6 +1,7 @@
 #include "dlvhelp.h"
 
 #include "dlvshell.h"
+#include "dlvstyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,10 +81,7 @@ TformHelp::TformHelp(const QString &sProgDir, QWidget *pCentreOn)
 
     setObjectName(QStringLiteral("formHelp"));
     setWindowTitle(QStringLiteral("Dalvane Help"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(DesignFont());
     CreateControls();
     resize(kClientWidth, kClientHeight);
 }
