@@ -1,5 +1,7 @@
 #include "dlvchartevt.h"
 
+#include "dlvprofile.h"
+
 #include <QFontMetrics>
 #include <cmath>
 #include <limits>
@@ -94,10 +96,7 @@ TEvtPlot EventPlotPoints(const double *aflLevels, int nSlots, qint64 nStartSec, 
 QString TimeOfDayLabel(qint64 nSec)
 {
     const qint64 n = ((nSec % 86400) + 86400) % 86400;
-    return QStringLiteral("%1:%2:%3")
-        .arg(n / 3600, 2, 10, QLatin1Char('0'))
-        .arg(n % 3600 / 60, 2, 10, QLatin1Char('0'))
-        .arg(n % 60, 2, 10, QLatin1Char('0'));
+    return PointLabel(int(n), 1);
 }
 
 int CursorPoint(qint64 nPos, int nPoints, qint64 nLength)

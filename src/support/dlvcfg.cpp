@@ -1,5 +1,7 @@
 #include "dlvcfg.h"
 
+#include "dlvprofile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -215,15 +217,7 @@ void TCfg::SetBaseDir(const QString &sValue)
 
 int TCfg::PrfRate() const
 {
-    switch (nPrfPeriod) {
-    case 1:
-    case 300:
-    case 900:
-    case 3600:
-        return nPrfPeriod;
-    default:
-        return 1;
-    }
+    return SafePrfRate(nPrfPeriod);
 }
 
 } // namespace dlv
