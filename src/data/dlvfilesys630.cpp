@@ -5,9 +5,9 @@
 #include "dlvutils.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -99,6 +99,31 @@ void SetHms(QString &s, int nSec)
     p[7] = QLatin1Char(static_cast<char>('0' + nS % 10));
 }
 
+// "R%3.3dE%3.3d.WAV" of a run and recording number, written into s in place.
+void SetRecordingName(QString &s, int nRun, int nRecording)
+{
+    if (nRun > 999 || nRecording > 999) {
+        s.resize(0);
+        s += QLatin1Char('R');
+        AppendPadded(s, nRun, 3);
+        s += QLatin1Char('E');
+        AppendPadded(s, nRecording, 3);
+        s += QLatin1String(".WAV");
+        return;
+    }
+    char ac[] = "R000E000.WAV";
+    ac[1] = static_cast<char>('0' + nRun / 100);
+    ac[2] = static_cast<char>('0' + nRun / 10 % 10);
+    ac[3] = static_cast<char>('0' + nRun % 10);
+    ac[5] = static_cast<char>('0' + nRecording / 100);
+    ac[6] = static_cast<char>('0' + nRecording / 10 % 10);
+    ac[7] = static_cast<char>('0' + nRecording % 10);
+    s.resize(12);
+    QChar *p = s.data();
+    for (int i = 0; i < 12; ++i)
+        p[i] = QLatin1Char(ac[i]);
+}
+
 // "R%3.3d" + sSuffix.
 QString RunFileName(int nRun, QLatin1String sSuffix)
 {
@@ -163,16 +188,47 @@ const TEnergyTable &EnergyTable()
     return table;
 }
 
-inline double Energy(const TEnergyTable &t, double fl)
+// Adds the energy of one second's level to flSum and counts it; a missing
+// level (NaN or -1.0) adds nothing. A level the loader stored (fl * 320 a whole
+// word) is settled by one conversion and two table reads; any other value goes
+// through std::pow.
+inline void AddEnergy(const TEnergyTable &t, double fl, double &flSum, int &nCount)
 {
-    if (fl >= 0.0 && fl <= 204.796875) {
-        const double flW = fl * 320.0;
+    const double flW = fl * 320.0;
+    if (flW > -0.5 && flW < 65535.5) { // false for NaN
         const int w = static_cast<int>(flW + 0.5);
-        if (std::fabs(flW - w) < 1e-7)
-            return t.aflHigh[w >> 6] * t.aflLow[w & 63];
+        if (std::fabs(flW - w) < 1e-7) {
+            flSum += t.aflHigh[w >> 6] * t.aflLow[w & 63];
+            ++nCount;
+            return;
+        }
     }
-    return std::pow(10.0, fl / 10.0);
+    if (!IsNoLevel(fl)) {
+        flSum += std::pow(10.0, fl / 10.0);
+        ++nCount;
+    }
 }
+
+// The loops of the loaders below do scalar floating point in SSE code. Library
+// code run before them (string and memory routines) can leave the upper halves
+// of the wide vector registers in use, and some CPUs then make every SSE
+// instruction wait on them: here that made the event levels three times
+// slower. One vzeroupper before a loop releases them.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+__attribute__((target("avx"), noinline)) void VzeroUpper()
+{
+    __builtin_ia32_vzeroupper();
+}
+
+void ReleaseVectorUpper()
+{
+    static const bool bAvx = __builtin_cpu_supports("avx");
+    if (bAvx)
+        VzeroUpper();
+}
+#else
+void ReleaseVectorUpper() {}
+#endif
 
 // A meter or day name that would lead out of the data folder.
 bool IsPathLike(const QString &s)
@@ -240,9 +296,19 @@ bool TFileSys630::LoadBin(const QString &sMeterName, const QString &sDateName)
     const QString sDir = DayFolder();
     // One listing gives both the count of plain *.BIN files and the files in
     // name order, so the two can never disagree while a download is writing.
-    const QStringList slNames =
-        QDir(sDir).entryList(QStringList{QStringLiteral("*.BIN")}, QDir::Files | QDir::Hidden,
-                             QDir::Name | QDir::IgnoreCase);
+    // The pattern matches regardless of letter case, as everywhere else.
+    QStringList slNames;
+    QDirIterator it(sDir, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QString sName = it.fileName();
+        if (sName.endsWith(QLatin1String(".BIN"), Qt::CaseInsensitive))
+            slNames.append(sName);
+    }
+    std::sort(slNames.begin(), slNames.end(), [](const QString &s1, const QString &s2) {
+        const int n = s1.compare(s2, Qt::CaseInsensitive);
+        return n != 0 ? n < 0 : s1 < s2;
+    });
     abinfile.reserve(static_cast<size_t>(slNames.size()));
     bool bAllWhole = true;
     for (const QString &sName : slNames) {
@@ -333,6 +399,7 @@ bool TFileSys630::LoadRunProfile(int nIndex)
         const qint64 nGot = ReadUpTo(f, pBuf, kPrfChunk);
         const qint64 nWhole = nGot / nRecLen; // a trailing partial record is ignored
         const auto *p = reinterpret_cast<const uint8_t *>(pBuf);
+        ReleaseVectorUpper();
         for (qint64 r = 0; r < nWhole; ++r, p += nRecLen) {
             const int nH = kBcd.an[p[0]], nM = kBcd.an[p[1]], nS = kBcd.an[p[2]];
             if ((nH | nM | nS) < 0)
@@ -375,6 +442,18 @@ void TFileSys630::LoadEvents()
     }
     nEvents = 0;
     const QString sDir = DayFolder();
+    try {
+        LoadRunsEvents(sDir);
+    } catch (const EDlvError &) {
+        FillEventLevels(); // the entries read before the fault keep their levels
+        throw;
+    }
+    FillEventLevels();
+    LoadEvtNotes();
+}
+
+void TFileSys630::LoadRunsEvents(const QString &sDir)
+{
     for (const TBinFile &bin : abinfile) {
         if (nEvents >= kMaxEvents)
             break;
@@ -399,8 +478,51 @@ void TFileSys630::LoadEvents()
         }
         LoadRunEvents(sDir + RunFileName(nRun, QLatin1String(".EVT")), nRun);
     }
-    LoadEvtNotes();
 }
+
+void TFileSys630::FillEventLevels()
+{
+    ReleaseVectorUpper();
+    // From the seconds each entry's key and duration name: EventLAeq and
+    // EventLAFMax of the entry in one pass, once all the runs are read.
+    for (int i = 0; i < nEvents; ++i) {
+        TEvent &e = aevt[static_cast<size_t>(i)];
+        int nFirst = 0, nLast = -1;
+        if (e.evttype == TEventType::etEvent && EventSpan(i, nFirst, nLast))
+            EventLevels(nFirst, nLast, e.flLAeq, e.flLAFMax);
+    }
+}
+
+namespace {
+
+// The slots an .EVT record covers: from its time stamp less the lead time to
+// that plus its duration and the lead time. The lead time can reach back
+// before midnight. The day has no slots there and "hh:nn:ss" no negative form,
+// so such an event starts at 00:00:00 and is shortened by the seconds cut
+// off; it still ends when the meter said. False on a byte that is not BCD
+// (*pbyBad names it).
+bool EvtRecordSpan(const uint8_t *p, int nLead, int &nStart, int &nDuration, uint8_t *pbyBad)
+{
+    int an[6];
+    for (int i = 0; i < 6; ++i) {
+        const uint8_t by = p[i < 3 ? i : i + 1];
+        an[i] = kBcd.an[by];
+        if (an[i] < 0) {
+            if (pbyBad != nullptr)
+                *pbyBad = by;
+            return false;
+        }
+    }
+    nStart = an[0] * 3600 + an[1] * 60 + an[2] - nLead;
+    nDuration = an[3] * 3600 + an[4] * 60 + an[5] + nLead;
+    if (nStart < 0) {
+        nDuration += nStart;
+        nStart = 0;
+    }
+    return true;
+}
+
+} // namespace
 
 void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
 {
@@ -417,26 +539,13 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
     const qint64 nWant = static_cast<qint64>(nAnnounced) * kEvtRecordLen;
     m_abyBuf.resize(static_cast<size_t>(std::max<qint64>(nWant, kPrfChunk)));
     const qint64 nWhole = ReadUpTo(f, m_abyBuf.data(), nWant) / kEvtRecordLen;
-    const auto *p = reinterpret_cast<const uint8_t *>(m_abyBuf.data());
+    const auto *pFirst = reinterpret_cast<const uint8_t *>(m_abyBuf.data());
+    const uint8_t *p = pFirst;
     for (qint64 r = 0; r < nWhole && nEvents < kMaxEvents; ++r, p += kEvtRecordLen) {
-        int an[6];
-        for (int i = 0; i < 6; ++i) {
-            const uint8_t by = p[i < 3 ? i : i + 1];
-            an[i] = kBcd.an[by];
-            if (an[i] < 0)
-                ThrowBcdError(by, sPath);
-        }
-        const int nStamp = an[0] * 3600 + an[1] * 60 + an[2];
-        int nStart = nStamp - nLead;
-        int nDuration = an[3] * 3600 + an[4] * 60 + an[5] + nLead;
-        // The lead time can reach back before midnight. The day has no slots
-        // there and "hh:nn:ss" no negative form, so the event is shown from
-        // 00:00:00 and shortened by the seconds cut off; it still ends when
-        // the meter said, and its levels cover the same slots of the day.
-        if (nStart < 0) {
-            nDuration += nStart;
-            nStart = 0;
-        }
+        int nStart = 0, nDuration = 0;
+        uint8_t byBad = 0;
+        if (!EvtRecordSpan(p, nLead, nStart, nDuration, &byBad))
+            ThrowBcdError(byBad, sPath);
         const int nRecording = qFromLittleEndian<quint16>(p + 10);
         TEvent *pe = NextEvent();
         if (pe == nullptr)
@@ -445,19 +554,9 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
         e.evttype = TEventType::etEvent;
         SetHms(e.sStart, nStart);
         e.nDuration = nDuration;
-        if (nRecording != 0) {
-            e.sWavFile += QLatin1Char('R');
-            AppendPadded(e.sWavFile, nRun, 3);
-            e.sWavFile += QLatin1Char('E');
-            AppendPadded(e.sWavFile, nRecording, 3);
-            e.sWavFile += QLatin1String(".WAV");
-        }
+        if (nRecording != 0)
+            SetRecordingName(e.sWavFile, nRun, nRecording);
         e.bReport = true;
-        // The levels of the seconds just placed in the key (EventLAeq and
-        // EventLAFMax of this entry, in one pass).
-        EventLevels(nStart, static_cast<int>(std::min<qint64>(static_cast<qint64>(nStart) + nDuration,
-                                                              kSlots - 1)),
-                    e.flLAeq, e.flLAFMax);
     }
 }
 
@@ -482,27 +581,16 @@ void TFileSys630::EventLevels(int nFirst, int nLast, double &flLAeq, double &flL
         flLAeq = flLAFMax = -1.0;
         return;
     }
-    // One pass over both arrays: the seconds of an event are a few cache
-    // lines somewhere in 1.4 MB, fetched together.
     const TEnergyTable &t = EnergyTable();
     double flSum = 0.0, flMax = 0.0;
     int nCount = 0;
     const int nFrom = std::max(nFirst, 0), nTo = std::min(nLast, kSlots - 1);
-    // Ask for all the event's cache lines at once, so their fetches overlap
-    // instead of each waiting for the one before.
-    for (int s = nFrom; s <= nTo; s += 8) {
-        __builtin_prefetch(&aflLeq[static_cast<size_t>(s)]);
-        __builtin_prefetch(&aflMax[static_cast<size_t>(s)]);
-    }
     for (int s = nFrom; s <= nTo; ++s) {
-        const double flLeq = aflLeq[static_cast<size_t>(s)];
+        AddEnergy(t, aflLeq[static_cast<size_t>(s)], flSum, nCount);
+        // NaN never compares greater and -1.0 never beats 0.0: a missing
+        // level needs no test of its own here.
         const double flMx = aflMax[static_cast<size_t>(s)];
-        if (!IsNoLevel(flLeq)) {
-            flSum += Energy(t, flLeq);
-            ++nCount;
-        }
-        if (!IsNoLevel(flMx) && flMx > flMax)
-            flMax = flMx;
+        flMax = flMx > flMax ? flMx : flMax;
     }
     flLAeq = nCount > 0 ? 10.0 * std::log10(flSum / nCount) : -1.0;
     flLAFMax = flMax; // 0.0, not -1.0, when no second has a value
@@ -528,6 +616,23 @@ double TFileSys630::EventLAFMax(int nIndex) const
     return flLAFMax;
 }
 
+size_t TFileSys630::FindStartBucket(QStringView svStart) const
+{
+    // A start is "hh:nn:ss": its eight characters make the hash directly.
+    uint64_t qw = static_cast<uint64_t>(svStart.size());
+    for (const QChar c : svStart)
+        qw = qw * 131 + c.unicode();
+    size_t n = static_cast<size_t>((qw * 0x9E3779B97F4A7C15ull) >> 53) & (kStartBuckets - 1);
+    // Linear probing: at most 1001 starts in 2048 buckets, so an empty bucket
+    // always ends the search.
+    for (;;) {
+        const int nEntry = m_anStartBucket[n];
+        if (nEntry < 0 || aevt[static_cast<size_t>(nEntry)].sStart == svStart)
+            return n;
+        n = (n + 1) & (kStartBuckets - 1);
+    }
+}
+
 void TFileSys630::LoadEvtNotes()
 {
     TCsvFile csv;
@@ -539,15 +644,14 @@ void TFileSys630::LoadEvtNotes()
     if (nEventIdx < 0)
         return; // no Event field: every row reads an empty start, which no entry has
     // Entries by start text, chained in table order: a row changes every entry
-    // with its start.
-    QHash<QString, int> hashFirst;
-    hashFirst.reserve(nEvents);
-    m_anNextSame.assign(static_cast<size_t>(nEvents), -1);
+    // with its start. The index has twice as many buckets as the table has
+    // entries and lives in the object, so a load allocates nothing for it.
+    m_anStartBucket.fill(-1);
     for (int i = nEvents - 1; i >= 0; --i) {
-        int &nFirst = hashFirst[aevt[static_cast<size_t>(i)].sStart];
-        if (nFirst != 0)
-            m_anNextSame[static_cast<size_t>(i)] = nFirst - 1;
-        nFirst = i + 1;
+        const QString &sStart = aevt[static_cast<size_t>(i)].sStart;
+        int &nFirst = m_anStartBucket[FindStartBucket(sStart)];
+        m_anNextSame[static_cast<size_t>(i)] = nFirst;
+        nFirst = i;
     }
     // Rows in file order, so the last row of a start wins.
     QStringList slFields;
@@ -556,15 +660,15 @@ void TFileSys630::LoadEvtNotes()
         csv.SplitRecord(r, slFields);
         if (nEventIdx >= slFields.size())
             continue;
-        const auto it = hashFirst.constFind(slFields[nEventIdx]);
-        if (it == hashFirst.constEnd())
+        const int nFirst = m_anStartBucket[FindStartBucket(slFields[nEventIdx])];
+        if (nFirst < 0)
             continue;
         // A missing Notes field reads as empty, a missing Report field as on.
         const QString sNotes = nNotesIdx >= 0 && nNotesIdx < slFields.size() ? slFields[nNotesIdx]
                                                                               : QString();
         const bool bReport = !(nReportIdx >= 0 && nReportIdx < slFields.size()
                                && slFields[nReportIdx] == QLatin1String("0"));
-        for (int i = it.value() - 1; i >= 0; i = m_anNextSame[static_cast<size_t>(i)]) {
+        for (int i = nFirst; i >= 0; i = m_anNextSame[static_cast<size_t>(i)]) {
             aevt[static_cast<size_t>(i)].sNotes = sNotes;
             aevt[static_cast<size_t>(i)].bReport = bReport;
         }

@@ -131,7 +131,9 @@ public:
 
 private:
     bool LoadRunProfile(int nIndex);
+    void LoadRunsEvents(const QString &sDir);
     void LoadRunEvents(const QString &sPath, int nRun);
+    void FillEventLevels();
     TEvent *NextEvent(); // the next free slot, counted; nullptr when the table is full
     void LoadEvtNotes();
     bool EventSpan(int nIndex, int &nFirst, int &nLast) const;
@@ -146,7 +148,12 @@ private:
     bool bHasProfile = false;
     int32_t nEvents = 0;
     std::vector<char> m_abyBuf;   // read buffer, kept between loads
-    std::vector<int> m_anNextSame; // LoadEvtNotes: next entry with the same start
+    // LoadEvtNotes: the entries by start text (first entry of each start in a
+    // bucket, the next ones with that start chained), -1 for none.
+    static constexpr size_t kStartBuckets = 2048;
+    size_t FindStartBucket(QStringView svStart) const;
+    std::array<int, kStartBuckets> m_anStartBucket{};
+    std::array<int, kMaxEvents> m_anNextSame{};
 };
 
 // Splits the text of TFileSys630::Calibrations into its labels, in order (at

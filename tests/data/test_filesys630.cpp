@@ -71,6 +71,27 @@ TEST(RunHeaders, LoadsEveryHeaderInNameOrder)
     EXPECT_EQ(fx.fs->Date(), QStringLiteral("20160315"));
 }
 
+TEST(RunHeaders, HeaderFilesMatchRegardlessOfCaseAndSortByName)
+{
+    TDayFixture fx;
+    struct File {
+        const char *pName;
+        int nRun;
+    } files[] = {{"r003.bin", 3}, {"R001.BIN", 1}, {"R002.Bin", 2}, {".R000.BIN", 9},
+                 {"R004.BINX", 4}, {"R005.BI", 5}, {"R006BIN", 6}};
+    for (const File &f : files)
+        WriteBinFile(fx.Path(QString::fromLatin1(f.pName)),
+                     MakeRunHeader(f.nRun, QStringLiteral("1234567"), QStringLiteral("632A"),
+                                   TDayFixture::At(8, 0, 0)));
+    EXPECT_TRUE(fx.Load());
+    std::vector<int> anRuns;
+    for (const TBinFile &bin : fx.fs->BinFiles())
+        anRuns.push_back(bin.wRunNumber);
+    // The hidden ".R000.BIN" sorts first, then names with letter case ignored;
+    // the last three are not *.BIN.
+    EXPECT_EQ(anRuns, (std::vector<int>{9, 1, 2, 3}));
+}
+
 TEST(RunHeaders, EmptyOrMissingDayFolderIsFalseButLoaded)
 {
     TDayFixture fx;
@@ -392,6 +413,30 @@ TEST(Events, RunsInLoadOrderAndEntriesFreedOnReload)
     EXPECT_EQ(fx.fs->aevt[2].sStart, QString()); // freed slot
 }
 
+TEST(Events, RecordingNamesAtEveryWidth)
+{
+    struct Case {
+        int nRun, nRecording;
+        const char *pName;
+    } cases[] = {
+        {1, 3, "R001E003.WAV"},     {12, 345, "R012E345.WAV"},     {999, 999, "R999E999.WAV"},
+        {1000, 1, "R1000E001.WAV"}, {7, 65535, "R007E65535.WAV"}, {5, 0, ""},
+    };
+    TDayFixture fx;
+    for (const Case &c : cases) {
+        // One day folder reloaded per case: the name is rebuilt in the
+        // entry's kept string, never appended to the last one.
+        QDir(fx.Day()).removeRecursively();
+        QDir().mkpath(fx.Day());
+        fx.WriteRun(c.nRun);
+        WriteEvtFile(fx.Path(QStringLiteral("R%1.EVT").arg(c.nRun, 3, 10, QLatin1Char('0'))), 0,
+                     {{9, 0, 5, 0, 0, 1, c.nRecording}});
+        ASSERT_TRUE(fx.LoadDay()) << c.pName;
+        ASSERT_EQ(fx.fs->EventCount(), 1) << c.pName;
+        EXPECT_EQ(fx.fs->aevt[0].sWavFile, QString::fromLatin1(c.pName));
+    }
+}
+
 TEST(Events, AnnouncedCountAndPartialRecords)
 {
     struct Case {
@@ -466,6 +511,7 @@ TEST(Events, BadBcdRaisesAndKeepsEarlierEntries)
     for (const Case &c : cases) {
         TDayFixture fx;
         fx.WriteRun(1);
+        WritePrfFile(fx.Path(QStringLiteral("R001.PRF")), {{9, 0, 2, 70.0, 75.0}}, false);
         QByteArray ab = EvtFileBytes(0, {{9, 0, 0, 0, 0, 5, 1}, {9, 1, 0, 0, 0, 5, 2}});
         ab[32 + 44 + c.nOffset] = char(0xA0);
         dlv::test::WriteFile(fx.Path(QStringLiteral("R001.EVT")), ab);
@@ -475,6 +521,9 @@ TEST(Events, BadBcdRaisesAndKeepsEarlierEntries)
         fx.fs->LoadProfiles();
         EXPECT_THROW(fx.fs->LoadEvents(), EDlvError) << c.nOffset;
         EXPECT_EQ(fx.fs->EventCount(), 1);
+        // The entry read before the fault has its levels all the same.
+        EXPECT_NEAR(fx.fs->aevt[0].flLAeq, 70.0, 1e-9);
+        EXPECT_EQ(fx.fs->aevt[0].flLAFMax, 75.0);
         EXPECT_EQ(fx.fs->aevt[0].sNotes, QString()); // notes not applied
     }
 }
@@ -648,6 +697,39 @@ TEST(Annotations, SameStartSharesTheRow)
     EXPECT_EQ(fx.fs->aevt[0].sNotes, QStringLiteral("both"));
     EXPECT_EQ(fx.fs->aevt[1].sNotes, QStringLiteral("both"));
     EXPECT_FALSE(fx.fs->aevt[1].bReport);
+}
+
+TEST(Annotations, FullTableEachRowFindsExactlyItsEntries)
+{
+    // 1000 events a minute apart and one far past midnight ("100:40:39", a
+    // longer key), every third one annotated, among rows that name no entry.
+    TDayFixture fx;
+    fx.WriteRun(1);
+    std::vector<TEvtRecord> aEvt;
+    for (int i = 0; i < 1000; ++i) {
+        const int nAt = 10 + i * 60;
+        aEvt.push_back({nAt / 3600, nAt / 60 % 60, nAt % 60, 0, 0, 1, 0});
+    }
+    aEvt.push_back({99, 99, 99, 0, 0, 1, 0});
+    WriteEvtFile(fx.Path(QStringLiteral("R001.EVT")), 0, aEvt);
+    QByteArray abCsv("Event,Notes,Report\r\n 00:00:10,space,0\r\n0:00:10,short,0\r\n");
+    for (int i = 0; i < 1000; i += 3) {
+        const int nAt = 10 + i * 60;
+        abCsv += QString::asprintf("%02d:%02d:%02d,note %d,0\r\n", nAt / 3600, nAt / 60 % 60,
+                                   nAt % 60, i)
+                     .toLatin1();
+    }
+    abCsv += "100:40:39,late,0\r\n23:59:59,nobody,0\r\n";
+    dlv::test::WriteFile(fx.Path(QStringLiteral("evtx.csv")), abCsv);
+    ASSERT_TRUE(fx.LoadDay());
+    ASSERT_EQ(fx.fs->EventCount(), 1001);
+    for (int i = 0; i < 1000; ++i) {
+        const TEvent &e = fx.fs->aevt[static_cast<size_t>(i)];
+        EXPECT_EQ(e.sNotes, i % 3 == 0 ? QStringLiteral("note %1").arg(i) : QString()) << i;
+        EXPECT_EQ(e.bReport, i % 3 != 0) << i;
+    }
+    EXPECT_EQ(fx.fs->aevt[1000].sStart, QStringLiteral("100:40:39"));
+    EXPECT_EQ(fx.fs->aevt[1000].sNotes, QStringLiteral("late"));
 }
 
 TEST(Annotations, DeletingTheFileRestoresDefaults)
