@@ -24,7 +24,7 @@ constexpr int kEvtHeaderLen = 32;
 constexpr int kEvtRecordLen = 44;
 // A multiple of both .PRF record lengths (18 and 28), so a chunk holds whole
 // records only.
-constexpr qint64 kPrfChunk = 252 * 260;
+constexpr qint64 kPrfChunk = 252 * 1040;
 
 const QString kEvtxName = QStringLiteral("evtx.csv");
 const QString kEvtxHeader = QStringLiteral("Event,Notes,Report");
