@@ -9,16 +9,19 @@
 // of 2 ms.
 #include "dlvfilesys630.h"
 #include "dlvmeterfiles.h"
+#include "dlvutils.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -251,6 +254,78 @@ void BM_LoadVsRead(benchmark::State &state)
     state.counters["load_ms"] = flLoad * 1e3 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LoadVsRead)->Unit(benchmark::kMillisecond);
+
+// The least any loader of these files has to do for the time history alone,
+// against the same plain read in the same iterations: the read itself, the
+// NaN fill of the two arrays and one lookup and two stores per record; no
+// checks, no events, no notes. Its "ratio" is the floor under LoadVsRead's.
+// Like the loader it releases the wide vector registers before its loop.
+void BM_TimeHistoryFloorVsRead(benchmark::State &state)
+{
+    using TClock = std::chrono::steady_clock;
+    THeavyDay &day = Day();
+    auto fs = std::make_unique<TFileSys630>([&day] { return day.Base(); });
+    fs->LoadBin(kMeter, kDate);
+    struct TPrf {
+        QString sPath;
+        qint64 nRecLen;
+    };
+    std::vector<TPrf> aPrf;
+    for (const TBinFile &bin : fs->BinFiles())
+        aPrf.push_back({fs->DayFolder() + QString::asprintf("R%03d.PRF", bin.wRunNumber),
+                        bin.byPrfLns == 1 ? 28 : 18});
+    std::vector<double> aflLevel(65536);
+    for (int w = 0; w < 65536; ++w)
+        aflLevel[static_cast<size_t>(w)] = w / 320.0;
+    std::vector<char> abBuf, abChunk(252 * 1040);
+    int anBcd[256];
+    for (int i = 0; i < 256; ++i)
+        anBcd[i] = (i >> 4) * 10 + (i & 15);
+    double *pLeq = fs->aflLeq.data();
+    double *pMax = fs->aflMax.data();
+    const double *pLevel = aflLevel.data();
+    std::vector<double> aRatio;
+    double flFloor = 0, flRead = 0;
+    for (auto _ : state) {
+        const auto t0 = TClock::now();
+        ReadAllBytes(day.Files(), abBuf);
+        const auto t1 = TClock::now();
+        std::memset(pLeq, 0xFF, sizeof(double) * TFileSys630::kSlots);
+        std::memset(pMax, 0xFF, sizeof(double) * TFileSys630::kSlots);
+        for (const TPrf &prf : aPrf) {
+            QFile f(prf.sPath);
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                continue;
+            for (;;) {
+                const qint64 nGot = f.read(abChunk.data(), static_cast<qint64>(abChunk.size()));
+                const auto *p = reinterpret_cast<const uint8_t *>(abChunk.data());
+                ReleaseVectorUpper();
+                for (qint64 r = 0; r < nGot / prf.nRecLen; ++r, p += prf.nRecLen) {
+                    const unsigned nSlot = static_cast<unsigned>(anBcd[p[0]] * 3600 + anBcd[p[1]] * 60
+                                                                 + anBcd[p[2]]);
+                    if (nSlot < TFileSys630::kSlots) {
+                        pLeq[nSlot] = pLevel[p[6] | (p[7] << 8)];
+                        pMax[nSlot] = pLevel[p[10] | (p[11] << 8)];
+                    }
+                }
+                if (nGot < static_cast<qint64>(abChunk.size()))
+                    break;
+            }
+        }
+        const auto t2 = TClock::now();
+        benchmark::DoNotOptimize(pLeq);
+        const double flR = std::chrono::duration<double>(t1 - t0).count();
+        const double flF = std::chrono::duration<double>(t2 - t1).count();
+        flRead += flR;
+        flFloor += flF;
+        aRatio.push_back(flF / flR);
+    }
+    std::sort(aRatio.begin(), aRatio.end());
+    state.counters["ratio"] = aRatio.empty() ? 0.0 : aRatio[aRatio.size() / 2];
+    state.counters["read_ms"] = flRead * 1e3 / static_cast<double>(state.iterations());
+    state.counters["floor_ms"] = flFloor * 1e3 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_TimeHistoryFloorVsRead)->Unit(benchmark::kMillisecond);
 
 // Arg 0: the day in the temporary folder (on disk here); 1: in RAM.
 void BM_SaveEvtNotes(benchmark::State &state)

@@ -209,27 +209,6 @@ inline void AddEnergy(const TEnergyTable &t, double fl, double &flSum, int &nCou
     }
 }
 
-// The loops of the loaders below do scalar floating point in SSE code. Library
-// code run before them (string and memory routines) can leave the upper halves
-// of the wide vector registers in use, and some CPUs then make every SSE
-// instruction wait on them: here that made the event levels three times
-// slower. One vzeroupper before a loop releases them.
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
-__attribute__((target("avx"), noinline)) void VzeroUpper()
-{
-    __builtin_ia32_vzeroupper();
-}
-
-void ReleaseVectorUpper()
-{
-    static const bool bAvx = __builtin_cpu_supports("avx");
-    if (bAvx)
-        VzeroUpper();
-}
-#else
-void ReleaseVectorUpper() {}
-#endif
-
 // A meter or day name that would lead out of the data folder.
 bool IsPathLike(const QString &s)
 {

@@ -202,4 +202,22 @@ QString FormatLevel(double fl)
     return s;
 }
 
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+namespace {
+__attribute__((target("avx"), noinline)) void VzeroUpper()
+{
+    __builtin_ia32_vzeroupper();
+}
+} // namespace
+
+void ReleaseVectorUpper()
+{
+    static const bool bAvx = __builtin_cpu_supports("avx");
+    if (bAvx)
+        VzeroUpper();
+}
+#else
+void ReleaseVectorUpper() {}
+#endif
+
 } // namespace dlv

@@ -51,4 +51,11 @@ inline bool IsNoLevel(double fl)
     return fl != fl || fl == -1.0;
 }
 
+// Releases the upper halves of the wide vector registers (vzeroupper where
+// the CPU has AVX, nothing elsewhere). Library code (string and memory
+// routines) can leave them in use, and some CPUs then make every scalar SSE
+// instruction wait on them: the level loops of the day load ran three times
+// slower. Call it before such a loop, after any library call.
+void ReleaseVectorUpper();
+
 } // namespace dlv
