@@ -224,35 +224,45 @@ void BM_ReadDayFilesReadAll(benchmark::State &state)
 }
 BENCHMARK(BM_ReadDayFilesReadAll)->Unit(benchmark::kMillisecond);
 
-// Both in every iteration, so the ratio is not skewed by the shared machine's
-// drift between benchmarks.
-void BM_LoadVsRead(benchmark::State &state)
+// Times the plain read and then fnWork in every iteration, so their ratio is
+// not skewed by the shared machine's drift between benchmarks. Counters:
+// "ratio" (the median of work over read), "read_ms" and pWorkCounter (means).
+template <typename TFn>
+void TimeAgainstRead(benchmark::State &state, const char *pWorkCounter, TFn fnWork)
 {
     using TClock = std::chrono::steady_clock;
     THeavyDay &day = Day();
-    auto fs = std::make_unique<TFileSys630>([&day] { return day.Base(); });
     std::vector<char> abBuf;
-    LoadDay(*fs);
     ReadAllBytes(day.Files(), abBuf);
     std::vector<double> aRatio;
-    double flLoad = 0, flRead = 0;
+    double flWork = 0, flRead = 0;
     for (auto _ : state) {
         const auto t0 = TClock::now();
         ReadAllBytes(day.Files(), abBuf);
         const auto t1 = TClock::now();
-        LoadDay(*fs);
+        fnWork();
         const auto t2 = TClock::now();
         const double flR = std::chrono::duration<double>(t1 - t0).count();
-        const double flL = std::chrono::duration<double>(t2 - t1).count();
+        const double flW = std::chrono::duration<double>(t2 - t1).count();
         flRead += flR;
-        flLoad += flL;
-        aRatio.push_back(flL / flR);
-        benchmark::DoNotOptimize(fs->aflLeq.data());
+        flWork += flW;
+        aRatio.push_back(flW / flR);
     }
     std::sort(aRatio.begin(), aRatio.end());
     state.counters["ratio"] = aRatio.empty() ? 0.0 : aRatio[aRatio.size() / 2];
     state.counters["read_ms"] = flRead * 1e3 / static_cast<double>(state.iterations());
-    state.counters["load_ms"] = flLoad * 1e3 / static_cast<double>(state.iterations());
+    state.counters[pWorkCounter] = flWork * 1e3 / static_cast<double>(state.iterations());
+}
+
+void BM_LoadVsRead(benchmark::State &state)
+{
+    THeavyDay &day = Day();
+    auto fs = std::make_unique<TFileSys630>([&day] { return day.Base(); });
+    LoadDay(*fs);
+    TimeAgainstRead(state, "load_ms", [&fs] {
+        LoadDay(*fs);
+        benchmark::DoNotOptimize(fs->aflLeq.data());
+    });
 }
 BENCHMARK(BM_LoadVsRead)->Unit(benchmark::kMillisecond);
 
@@ -263,7 +273,6 @@ BENCHMARK(BM_LoadVsRead)->Unit(benchmark::kMillisecond);
 // Like the loader it releases the wide vector registers before its loop.
 void BM_TimeHistoryFloorVsRead(benchmark::State &state)
 {
-    using TClock = std::chrono::steady_clock;
     THeavyDay &day = Day();
     auto fs = std::make_unique<TFileSys630>([&day] { return day.Base(); });
     fs->LoadBin(kMeter, kDate);
@@ -278,19 +287,14 @@ void BM_TimeHistoryFloorVsRead(benchmark::State &state)
     std::vector<double> aflLevel(65536);
     for (int w = 0; w < 65536; ++w)
         aflLevel[static_cast<size_t>(w)] = w / 320.0;
-    std::vector<char> abBuf, abChunk(252 * 1040);
+    std::vector<char> abChunk(252 * 1040);
     int anBcd[256];
     for (int i = 0; i < 256; ++i)
         anBcd[i] = (i >> 4) * 10 + (i & 15);
     double *pLeq = fs->aflLeq.data();
     double *pMax = fs->aflMax.data();
     const double *pLevel = aflLevel.data();
-    std::vector<double> aRatio;
-    double flFloor = 0, flRead = 0;
-    for (auto _ : state) {
-        const auto t0 = TClock::now();
-        ReadAllBytes(day.Files(), abBuf);
-        const auto t1 = TClock::now();
+    TimeAgainstRead(state, "floor_ms", [&] {
         std::memset(pLeq, 0xFF, sizeof(double) * TFileSys630::kSlots);
         std::memset(pMax, 0xFF, sizeof(double) * TFileSys630::kSlots);
         for (const TPrf &prf : aPrf) {
@@ -313,18 +317,8 @@ void BM_TimeHistoryFloorVsRead(benchmark::State &state)
                     break;
             }
         }
-        const auto t2 = TClock::now();
         benchmark::DoNotOptimize(pLeq);
-        const double flR = std::chrono::duration<double>(t1 - t0).count();
-        const double flF = std::chrono::duration<double>(t2 - t1).count();
-        flRead += flR;
-        flFloor += flF;
-        aRatio.push_back(flF / flR);
-    }
-    std::sort(aRatio.begin(), aRatio.end());
-    state.counters["ratio"] = aRatio.empty() ? 0.0 : aRatio[aRatio.size() / 2];
-    state.counters["read_ms"] = flRead * 1e3 / static_cast<double>(state.iterations());
-    state.counters["floor_ms"] = flFloor * 1e3 / static_cast<double>(state.iterations());
+    });
 }
 BENCHMARK(BM_TimeHistoryFloorVsRead)->Unit(benchmark::kMillisecond);
 

@@ -56,82 +56,82 @@ qint64 ReadUpTo(QFile &f, char *p, qint64 nLen)
                              QDir::toNativeSeparators(sFile)));
 }
 
-// Appends n (>= 0) in decimal with at least nWidth digits ("%3.3d" and the
-// like). Strings of the event table are rebuilt in place on every load, so
-// they keep their buffers instead of going through a formatted copy.
-void AppendPadded(QString &s, int n, int nWidth)
+// A short Latin-1 text (a start time, a file name) put together in a fixed
+// buffer and written into a string in one go. The strings of the event table
+// are rebuilt this way on every load, so they keep their buffers instead of
+// going through formatted copies.
+class TShortText
 {
-    char ac[16];
-    int nLen = 0;
-    unsigned u = static_cast<unsigned>(n);
-    do {
-        ac[nLen++] = static_cast<char>('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
-    while (nLen < nWidth)
-        ac[nLen++] = '0';
-    const qsizetype nAt = s.size();
-    s.resize(nAt + nLen);
-    QChar *p = s.data() + nAt;
-    while (nLen > 0)
-        *p++ = QLatin1Char(ac[--nLen]);
-}
+public:
+    TShortText &operator<<(char c)
+    {
+        if (m_nLen < kCap)
+            m_ac[m_nLen++] = c;
+        return *this;
+    }
+    TShortText &operator<<(QLatin1String s)
+    {
+        for (const char c : s)
+            *this << c;
+        return *this;
+    }
+    // n (>= 0) in decimal with at least nWidth digits ("%3.3d" and the like).
+    TShortText &Padded(int n, int nWidth)
+    {
+        char ac[16];
+        int nDigits = 0;
+        unsigned u = static_cast<unsigned>(n);
+        do {
+            ac[nDigits++] = static_cast<char>('0' + u % 10);
+            u /= 10;
+        } while (u != 0);
+        while (nDigits < nWidth)
+            ac[nDigits++] = '0';
+        while (nDigits > 0)
+            *this << ac[--nDigits];
+        return *this;
+    }
+    void AssignTo(QString &s) const
+    {
+        s.resize(m_nLen);
+        QChar *p = s.data();
+        for (int i = 0; i < m_nLen; ++i)
+            p[i] = QLatin1Char(m_ac[i]);
+    }
+
+private:
+    static constexpr int kCap = 32;
+    char m_ac[kCap];
+    int m_nLen = 0;
+};
 
 // "%2.2d:%2.2d:%2.2d" of the hours, minutes and seconds of nSec (nSec >= 0).
 void SetHms(QString &s, int nSec)
 {
-    const int nH = nSec / 3600, nM = nSec % 3600 / 60, nS = nSec % 60;
-    if (nH > 99) {
-        s.resize(0);
-        AppendPadded(s, nH, 2);
-        s += QStringLiteral(":%1:%2").arg(nM, 2, 10, QLatin1Char('0')).arg(nS, 2, 10, QLatin1Char('0'));
-        return;
-    }
-    s.resize(8);
-    QChar *p = s.data();
-    p[0] = QLatin1Char(static_cast<char>('0' + nH / 10));
-    p[1] = QLatin1Char(static_cast<char>('0' + nH % 10));
-    p[2] = QLatin1Char(':');
-    p[3] = QLatin1Char(static_cast<char>('0' + nM / 10));
-    p[4] = QLatin1Char(static_cast<char>('0' + nM % 10));
-    p[5] = QLatin1Char(':');
-    p[6] = QLatin1Char(static_cast<char>('0' + nS / 10));
-    p[7] = QLatin1Char(static_cast<char>('0' + nS % 10));
+    TShortText t;
+    t.Padded(nSec / 3600, 2) << ':';
+    t.Padded(nSec % 3600 / 60, 2) << ':';
+    t.Padded(nSec % 60, 2).AssignTo(s);
 }
 
-// "R%3.3dE%3.3d.WAV" of a run and recording number, written into s in place.
+// "R%3.3dE%3.3d.WAV" of a run and recording number.
 void SetRecordingName(QString &s, int nRun, int nRecording)
 {
-    if (nRun > 999 || nRecording > 999) {
-        s.resize(0);
-        s += QLatin1Char('R');
-        AppendPadded(s, nRun, 3);
-        s += QLatin1Char('E');
-        AppendPadded(s, nRecording, 3);
-        s += QLatin1String(".WAV");
-        return;
-    }
-    char ac[] = "R000E000.WAV";
-    ac[1] = static_cast<char>('0' + nRun / 100);
-    ac[2] = static_cast<char>('0' + nRun / 10 % 10);
-    ac[3] = static_cast<char>('0' + nRun % 10);
-    ac[5] = static_cast<char>('0' + nRecording / 100);
-    ac[6] = static_cast<char>('0' + nRecording / 10 % 10);
-    ac[7] = static_cast<char>('0' + nRecording % 10);
-    s.resize(12);
-    QChar *p = s.data();
-    for (int i = 0; i < 12; ++i)
-        p[i] = QLatin1Char(ac[i]);
+    TShortText t;
+    t << 'R';
+    t.Padded(nRun, 3) << 'E';
+    t.Padded(nRecording, 3) << QLatin1String(".WAV");
+    t.AssignTo(s);
 }
 
 // "R%3.3d" + sSuffix.
 QString RunFileName(int nRun, QLatin1String sSuffix)
 {
+    TShortText t;
+    t << 'R';
+    t.Padded(nRun, 3) << sSuffix;
     QString s;
-    s.reserve(16);
-    s += QLatin1Char('R');
-    AppendPadded(s, nRun, 3);
-    s += sSuffix;
+    t.AssignTo(s);
     return s;
 }
 
@@ -462,8 +462,8 @@ void TFileSys630::LoadRunsEvents(const QString &sDir)
 void TFileSys630::FillEventLevels()
 {
     ReleaseVectorUpper();
-    // From the seconds each entry's key and duration name: EventLAeq and
-    // EventLAFMax of the entry in one pass, once all the runs are read.
+    // EventLAeq and EventLAFMax of each event, in one pass over the seconds
+    // its key and duration name, once all the runs are read.
     for (int i = 0; i < nEvents; ++i) {
         TEvent &e = aevt[static_cast<size_t>(i)];
         int nFirst = 0, nLast = -1;
@@ -479,16 +479,15 @@ namespace {
 // before midnight. The day has no slots there and "hh:nn:ss" no negative form,
 // so such an event starts at 00:00:00 and is shortened by the seconds cut
 // off; it still ends when the meter said. False on a byte that is not BCD
-// (*pbyBad names it).
-bool EvtRecordSpan(const uint8_t *p, int nLead, int &nStart, int &nDuration, uint8_t *pbyBad)
+// (byBad names it).
+bool EvtRecordSpan(const uint8_t *p, int nLead, int &nStart, int &nDuration, uint8_t &byBad)
 {
     int an[6];
     for (int i = 0; i < 6; ++i) {
         const uint8_t by = p[i < 3 ? i : i + 1];
         an[i] = kBcd.an[by];
         if (an[i] < 0) {
-            if (pbyBad != nullptr)
-                *pbyBad = by;
+            byBad = by;
             return false;
         }
     }
@@ -518,12 +517,11 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
     const qint64 nWant = static_cast<qint64>(nAnnounced) * kEvtRecordLen;
     m_abyBuf.resize(static_cast<size_t>(std::max<qint64>(nWant, kPrfChunk)));
     const qint64 nWhole = ReadUpTo(f, m_abyBuf.data(), nWant) / kEvtRecordLen;
-    const auto *pFirst = reinterpret_cast<const uint8_t *>(m_abyBuf.data());
-    const uint8_t *p = pFirst;
+    const auto *p = reinterpret_cast<const uint8_t *>(m_abyBuf.data());
     for (qint64 r = 0; r < nWhole && nEvents < kMaxEvents; ++r, p += kEvtRecordLen) {
         int nStart = 0, nDuration = 0;
         uint8_t byBad = 0;
-        if (!EvtRecordSpan(p, nLead, nStart, nDuration, &byBad))
+        if (!EvtRecordSpan(p, nLead, nStart, nDuration, byBad))
             ThrowBcdError(byBad, sPath);
         const int nRecording = qFromLittleEndian<quint16>(p + 10);
         TEvent *pe = NextEvent();
@@ -573,26 +571,6 @@ void TFileSys630::EventLevels(int nFirst, int nLast, double &flLAeq, double &flL
     }
     flLAeq = nCount > 0 ? 10.0 * std::log10(flSum / nCount) : -1.0;
     flLAFMax = flMax; // 0.0, not -1.0, when no second has a value
-}
-
-double TFileSys630::EventLAeq(int nIndex) const
-{
-    int nFirst = 0, nLast = -1;
-    if (!bHasProfile || !EventSpan(nIndex, nFirst, nLast))
-        return -1.0;
-    double flLAeq = -1.0, flLAFMax = -1.0;
-    EventLevels(nFirst, nLast, flLAeq, flLAFMax);
-    return flLAeq;
-}
-
-double TFileSys630::EventLAFMax(int nIndex) const
-{
-    int nFirst = 0, nLast = -1;
-    if (!bHasProfile || !EventSpan(nIndex, nFirst, nLast))
-        return -1.0;
-    double flLAeq = -1.0, flLAFMax = -1.0;
-    EventLevels(nFirst, nLast, flLAeq, flLAFMax);
-    return flLAFMax;
 }
 
 size_t TFileSys630::FindStartBucket(QStringView svStart) const

@@ -138,8 +138,6 @@ private:
     void LoadEvtNotes();
     bool EventSpan(int nIndex, int &nFirst, int &nLast) const;
     void EventLevels(int nFirst, int nLast, double &flLAeq, double &flLAFMax) const;
-    double EventLAeq(int nIndex) const;
-    double EventLAFMax(int nIndex) const;
 
     TBaseDirFn m_fnBaseDir;
     QString sMeter;
