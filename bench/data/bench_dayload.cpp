@@ -282,12 +282,12 @@ void BM_TimeHistoryFloorVsRead(benchmark::State &state)
     };
     std::vector<TPrf> aPrf;
     for (const TBinFile &bin : fs->BinFiles())
-        aPrf.push_back({fs->DayFolder() + QString::asprintf("R%03d.PRF", bin.wRunNumber),
-                        bin.byPrfLns == 1 ? 28 : 18});
+        aPrf.push_back({fs->DayFolder() + RunFileName(bin.wRunNumber, QLatin1String(".PRF")),
+                        PrfRecordLength(bin)});
     std::vector<double> aflLevel(65536);
     for (int w = 0; w < 65536; ++w)
         aflLevel[static_cast<size_t>(w)] = w / 320.0;
-    std::vector<char> abChunk(252 * 1040);
+    std::vector<char> abChunk(TFileSys630::kPrfChunk);
     int anBcd[256];
     for (int i = 0; i < 256; ++i)
         anBcd[i] = (i >> 4) * 10 + (i & 15);

@@ -22,9 +22,6 @@ constexpr int kPrfSecs[16] = {0, 1, 2, 5, 10, 15, 20, 30, 60, 120, 300, 600, 900
 
 constexpr int kEvtHeaderLen = 32;
 constexpr int kEvtRecordLen = 44;
-// A multiple of both .PRF record lengths (18 and 28), so a chunk holds whole
-// records only.
-constexpr qint64 kPrfChunk = 252 * 1040;
 
 const QString kEvtxName = QStringLiteral("evtx.csv");
 const QString kEvtxHeader = QStringLiteral("Event,Notes,Report");
@@ -124,17 +121,6 @@ void SetRecordingName(QString &s, int nRun, int nRecording)
     t.AssignTo(s);
 }
 
-// "R%3.3d" + sSuffix.
-QString RunFileName(int nRun, QLatin1String sSuffix)
-{
-    TShortText t;
-    t << 'R';
-    t.Padded(nRun, 3) << sSuffix;
-    QString s;
-    t.AssignTo(s);
-    return s;
-}
-
 // Packed-BCD bytes decoded by table: -1 for a byte with a half above 9.
 struct TBcdTable
 {
@@ -142,7 +128,7 @@ struct TBcdTable
     constexpr TBcdTable() : an()
     {
         for (int i = 0; i < 256; ++i)
-            an[i] = static_cast<int8_t>((i >> 4) > 9 || (i & 15) > 9 ? -1 : (i >> 4) * 10 + (i & 15));
+            an[i] = static_cast<int8_t>(BcdByte(static_cast<uint8_t>(i)));
     }
 };
 constexpr TBcdTable kBcd;
@@ -253,6 +239,23 @@ QStringList SplitCalibrations(const QString &sCalibrations)
     return TCsvFile::SplitDelimited(sCalibrations, QLatin1Char(';'));
 }
 
+QString RunFileName(int nRun, QLatin1String sSuffix)
+{
+    TShortText t;
+    t << 'R';
+    t.Padded(nRun, 3) << sSuffix;
+    QString s;
+    t.AssignTo(s);
+    return s;
+}
+
+QString RecordingFileName(int nRun, int nRecording)
+{
+    QString s;
+    SetRecordingName(s, nRun, nRecording);
+    return s;
+}
+
 TFileSys630::TFileSys630(TBaseDirFn fnBaseDir) : m_fnBaseDir(std::move(fnBaseDir))
 {
     std::memset(aflLeq.data(), 0xFF, sizeof(double) * kSlots);
@@ -321,7 +324,7 @@ QString TFileSys630::Model() const
     return QStringLiteral("ZEV") + QString::fromLatin1(reinterpret_cast<const char *>(p), n);
 }
 
-QString TFileSys630::Calibrations() const
+QStringList TFileSys630::CalibrationLabels() const
 {
     QStringList slLabels;
     auto add = [&slLabels](const uint8_t *aby) {
@@ -335,8 +338,13 @@ QString TFileSys630::Calibrations() const
         if (it->byPostCalValid == 1)
             add(it->abyPostCalDate);
     }
+    return slLabels;
+}
+
+QString TFileSys630::Calibrations() const
+{
     QString s;
-    for (const QString &sLabel : slLabels) {
+    for (const QString &sLabel : CalibrationLabels()) {
         if (!s.isEmpty())
             s += QLatin1Char(';');
         QString sQuoted = sLabel;
@@ -365,7 +373,7 @@ bool TFileSys630::LoadRunProfile(int nIndex)
 {
     const TBinFile &bin = abinfile[static_cast<size_t>(nIndex)];
     const QString sPath = DayFolder() + RunFileName(bin.wRunNumber, QLatin1String(".PRF"));
-    const qint64 nRecLen = bin.byPrfLns == 1 ? 28 : 18;
+    const qint64 nRecLen = PrfRecordLength(bin);
     QFile f(sPath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
@@ -461,14 +469,19 @@ void TFileSys630::LoadRunsEvents(const QString &sDir)
 
 void TFileSys630::FillEventLevels()
 {
+    if (!bHasProfile)
+        return; // the levels stay "no value"
     ReleaseVectorUpper();
     // EventLAeq and EventLAFMax of each event, in one pass over the seconds
-    // its key and duration name, once all the runs are read.
+    // from its start to its end, once all the runs are read.
     for (int i = 0; i < nEvents; ++i) {
         TEvent &e = aevt[static_cast<size_t>(i)];
-        int nFirst = 0, nLast = -1;
-        if (e.evttype == TEventType::etEvent && EventSpan(i, nFirst, nLast))
-            EventLevels(nFirst, nLast, e.flLAeq, e.flLAFMax);
+        if (e.evttype != TEventType::etEvent)
+            continue;
+        const int nStart = m_anStartSec[static_cast<size_t>(i)];
+        EventLevels(nStart,
+                    static_cast<int>(std::min<qint64>(static_cast<qint64>(nStart) + e.nDuration, kSlots - 1)),
+                    e.flLAeq, e.flLAFMax);
     }
 }
 
@@ -530,26 +543,12 @@ void TFileSys630::LoadRunEvents(const QString &sPath, int nRun)
         TEvent &e = *pe;
         e.evttype = TEventType::etEvent;
         SetHms(e.sStart, nStart);
+        m_anStartSec[static_cast<size_t>(nEvents - 1)] = nStart;
         e.nDuration = nDuration;
         if (nRecording != 0)
             SetRecordingName(e.sWavFile, nRun, nRecording);
         e.bReport = true;
     }
-}
-
-bool TFileSys630::EventSpan(int nIndex, int &nFirst, int &nLast) const
-{
-    const TEvent &evt = aevt[static_cast<size_t>(nIndex)];
-    int nStart = 0;
-    try {
-        nStart = evt.StartSec();
-    } catch (const EDlvError &) {
-        return false;
-    }
-    const qint64 nEnd = static_cast<qint64>(nStart) + evt.nDuration;
-    nFirst = std::max(nStart, 0);
-    nLast = static_cast<int>(std::min<qint64>(nEnd, kSlots - 1));
-    return true;
 }
 
 void TFileSys630::EventLevels(int nFirst, int nLast, double &flLAeq, double &flLAFMax) const

@@ -72,6 +72,12 @@ struct TBinFile
 #pragma pack(pop)
 static_assert(sizeof(TBinFile) == 128, "TBinFile is the 128-byte .BIN record");
 
+// Length in bytes of the run's .PRF records.
+inline int PrfRecordLength(const TBinFile &bin)
+{
+    return bin.byPrfLns == 1 ? 28 : 18;
+}
+
 enum class TEventType : uint8_t { etEvent = 0, etVoiceNotes = 1 };
 
 // One noise event or voice note of the loaded day. sStart ("hh:nn:ss") is also
@@ -100,6 +106,9 @@ class TFileSys630
 public:
     static constexpr int kSlots = 86401;    // seconds 0..86400 (86400 only for 24:00:00)
     static constexpr int kMaxEvents = 1001; // events and voice notes of one day
+    // .PRF files are read in chunks of this many bytes: a multiple of both
+    // record lengths (18 and 28), so a chunk holds whole records only.
+    static constexpr qint64 kPrfChunk = 252 * 1040;
 
     explicit TFileSys630(TBaseDirFn fnBaseDir);
     TFileSys630(const TFileSys630 &) = delete;
@@ -111,6 +120,8 @@ public:
     const QString &Date() const { return sDate; }
     QString Model() const;
     QString Calibrations() const; // throws EDlvError on a bad calibration date
+    // The labels Calibrations joins, in its order; throws as it does.
+    QStringList CalibrationLabels() const;
 
     bool LoadProfiles();
     bool HasProfile() const { return bHasProfile; }
@@ -136,7 +147,6 @@ private:
     void FillEventLevels();
     TEvent *NextEvent(); // the next free slot, counted; nullptr when the table is full
     void LoadEvtNotes();
-    bool EventSpan(int nIndex, int &nFirst, int &nLast) const;
     void EventLevels(int nFirst, int nLast, double &flLAeq, double &flLAFMax) const;
 
     TBaseDirFn m_fnBaseDir;
@@ -152,7 +162,14 @@ private:
     size_t FindStartBucket(QStringView svStart) const;
     std::array<int, kStartBuckets> m_anStartBucket{};
     std::array<int, kMaxEvents> m_anNextSame{};
+    std::array<int, kMaxEvents> m_anStartSec{}; // LoadRunEvents: each event's start in seconds
 };
+
+// The names of a run's files, as the meter writes them: "R%3.3d" + sSuffix
+// (".BIN", ".PRF", ".EVT", "NOTE.WAV") and "R%3.3dE%3.3d.WAV" for an event
+// recording.
+QString RunFileName(int nRun, QLatin1String sSuffix);
+QString RecordingFileName(int nRun, int nRecording);
 
 // Splits the text of TFileSys630::Calibrations into its labels, in order (at
 // each ";" outside double quotes, quotes removed).

@@ -32,7 +32,7 @@ TDateTime EncodeDateTime(int nYear, int nMonth, int nDay, int nHour = 0, int nMi
                          int nSec = 0, int nMSec = 0); // NoDate when invalid
 
 // One packed-BCD byte as a number 0..99; -1 when a half is above 9.
-inline int BcdByte(uint8_t by)
+constexpr int BcdByte(uint8_t by)
 {
     const int hi = by >> 4, lo = by & 0x0F;
     return (hi > 9 || lo > 9) ? -1 : hi * 10 + lo;

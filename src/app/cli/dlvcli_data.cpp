@@ -142,7 +142,7 @@ int CmdDay(const QStringList &slArgs, QTextStream &out, QTextStream &err)
         + QStringLiteral(",\"headers\":") + QString::number(fs->BinFiles().size())
         + QStringLiteral(",\"model\":") + JsonString(fs->Model())
         + QStringLiteral(",\"calibrations\":[");
-    const QStringList slCal = SplitCalibrations(fs->Calibrations());
+    const QStringList slCal = fs->CalibrationLabels();
     for (qsizetype i = 0; i < slCal.size(); ++i)
         s += (i ? QStringLiteral(",") : QString()) + JsonString(slCal[i]);
     s += QStringLiteral("],\"hasProfile\":") + JsonBool(bProfile) + QStringLiteral(",\"events\":[");
@@ -206,15 +206,16 @@ int CmdSampleDrive(const QStringList &slArgs, QTextStream &out, QTextStream &err
     }
     if (sDir.isEmpty())
         return Usage(err, sUsage);
+    if (!opt.dFirst.isValid())
+        opt.dFirst = QDate::currentDate().addDays(-opt.nDays);
     if (!WriteSampleDrive(sDir, opt)) {
         err << "dalvane-cli: cannot write the sample drive into " << QDir::toNativeSeparators(sDir)
             << '\n';
         return kExitError;
     }
-    const QDate dFirst = QDate::currentDate().addDays(-opt.nDays);
     out << (opt.bAsData ? "Sample data folder " : "Sample meter drive ") << sDir << ": "
         << opt.nDays << (opt.nDays == 1 ? " day" : " days") << " from "
-        << dFirst.toString(QStringLiteral("yyyyMMdd")) << ", meter " << opt.sSerial << '\n';
+        << opt.dFirst.toString(QStringLiteral("yyyyMMdd")) << ", meter " << opt.sSerial << '\n';
     return kExitOk;
 }
 
