@@ -1,6 +1,7 @@
 #include "dlvchartevt.h"
 
 #include "dlvprofile.h"
+#include "dlvutils.h"
 
 #include <QFontMetrics>
 #include <cmath>
@@ -75,7 +76,7 @@ TEvtPlot EventPlotPoints(const double *aflLevels, int nSlots, qint64 nStartSec, 
     for (qint64 t = nStartSec; t <= nEnd; ++t) {
         const double fl = t >= 0 ? aflLevels[t] : kNoValue;
         // NaN and -1.0 mean no value; an infinity cannot be drawn or fitted.
-        if (fl != fl || fl == -1.0 || !std::isfinite(fl)) {
+        if (IsNoLevel(fl) || !std::isfinite(fl)) {
             plot.afl.append(kNoValue);
             continue;
         }

@@ -370,10 +370,12 @@ void TformMain::CreateMenus()
 
     connect(menuitemExit, &QAction::triggered, this, &TformMain::menuitemExitClick);
     connect(menuHelpAbout, &QAction::triggered, this, &TformMain::menuHelpAboutClick);
-    for (QAction *p : {menuHelpOverview, menuHelpSlmConfig, menuHelpDownload, menuHelpTH,
-                       menuHelpEvents, menuHelpPrint, menuHelpClipboard, menuHelpHTML, menuHelpCSV,
-                       menuHelpFileMan, menuHelpGlossary})
+    // Every topic item of the help table opens its page.
+    for (const THelpTopic &topic : aHelpTopics) {
+        QAction *p = menuItemHelp->findChild<QAction *>(QLatin1String(topic.pszMenuItem));
+        Q_ASSERT(p);
         connect(p, &QAction::triggered, this, &TformMain::LoadHelp);
+    }
 }
 
 void TformMain::FormCreate()
@@ -468,12 +470,10 @@ void TformMain::UpdateMenus()
 {
     const bool bLoaded = fs630 && fs630->Loaded();
     const int nCount = bLoaded ? fs630->EventCount() : 0;
+    const TEvent *pEvtSel = bLoaded ? EventAt(iEvtSel) : nullptr;
     menuitemPrint->setEnabled(bLoaded);
     menuCopyToClip->menuAction()->setEnabled(bLoaded);
-    menuCopyEvt->menuAction()->setEnabled(false);
-    if (bLoaded && iEvtSel >= 0 && nCount > 0 && iEvtSel < nCount
-        && fs630->aevt[iEvtSel].evttype == TEventType::etEvent)
-        menuCopyEvt->menuAction()->setEnabled(true);
+    menuCopyEvt->menuAction()->setEnabled(pEvtSel && pEvtSel->evttype == TEventType::etEvent);
     menuTHRate->menuAction()->setEnabled(bLoaded);
     menuSLMDetails->setEnabled(bLoaded);
     menuEvtParam->menuAction()->setEnabled(bLoaded && nCount > 0);

@@ -24,6 +24,7 @@ namespace dlv {
 class TChartEvt;
 class TChartPrf;
 class TDLVFileSys;
+struct TEvent;
 class TFileSys630;
 class TformDownload;
 class TformHelp;
@@ -196,6 +197,9 @@ private:
     void gridEventsFixedCellClick(int nCol);  // dlvmain_events.cpp
     void menuEvtParamClick();                 // dlvmain_events.cpp
     bool GridHoldsLoadedDay() const;          // dlvmain_events.cpp
+    // The day's item i; null without a measurement or when i is none of its
+    // items (dlvmain_events.cpp).
+    const TEvent *EventAt(int i) const;
     void mplayerClick(TMPBtnType btn);        // dlvmain_evtchart.cpp
     void gridEventsDblClick();                // dlvmain_evtchart.cpp
     void SyncPlayCursor(bool bPlay);          // dlvmain_evtchart.cpp

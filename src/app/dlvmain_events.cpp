@@ -31,12 +31,10 @@ void TformMain::ConnectEvents()
 {
     gridEvents->SetMarkSource([this](int nRow) {
         const int i = nRow - 1;
-        if (!fs630 || i < 0 || i >= gridEvents->ItemRows() || i >= fs630->EventCount())
+        const TEvent *pEvt = i < gridEvents->ItemRows() ? EventAt(i) : nullptr;
+        if (!pEvt || pEvt->evttype == TEventType::etVoiceNotes)
             return 2;
-        const TEvent &evt = fs630->aevt[i];
-        if (evt.evttype == TEventType::etVoiceNotes)
-            return 2;
-        return evt.bReport ? 0 : 1;
+        return pEvt->bReport ? 0 : 1;
     });
     connect(gridEvents, &TGridEvents::SelectCell, this, &TformMain::gridEventsSelectCell);
     connect(gridEvents, &TGridEvents::KeyDown, this, &TformMain::gridEventsKeyDown);
@@ -55,15 +53,21 @@ bool TformMain::GridHoldsLoadedDay() const
         && gridEvents->DayKey() == DayKey(*fs630) && gridEvents->ItemRows() == fs630->EventCount();
 }
 
+const TEvent *TformMain::EventAt(int i) const
+{
+    if (!fs630 || i < 0 || i >= fs630->EventCount())
+        return nullptr;
+    return &fs630->aevt[size_t(i)];
+}
+
 void TformMain::ShowEvents()
 {
     // Notes typed but not yet committed: kept when the rows are refilled for
     // the same day (the parameter switch), since users expect typed text not
     // to vanish; dropped when the rows belonged to another day, whose items
-    // are no longer loaded.
-    if (GridHoldsLoadedDay())
-        CommitEvtNotes();
-    bEvtNotesEdited = false;
+    // are no longer loaded (CommitEvtNotes tells the two apart, and leaves
+    // no edit pending either way).
+    CommitEvtNotes();
     // The editor is closed before the cells change, so it cannot write its
     // text back into a refilled cell.
     SetNotesEditing(false);
@@ -118,9 +122,10 @@ void TformMain::ShowEvents()
 void TformMain::LoadSelectedEvent(int iEvt)
 {
     CommitEvtNotes();
-    if (!fs630 || iEvt < 0 || iEvt >= fs630->EventCount())
+    const TEvent *pEvt = EventAt(iEvt);
+    if (!pEvt)
         return;
-    const TEvent &evt = fs630->aevt[iEvt];
+    const TEvent &evt = *pEvt;
     if (evt.evttype == TEventType::etEvent && fs630->HasProfile()) {
         chartEvt->show();
         PlotEvent(iEvt, chartEvt);
@@ -174,7 +179,7 @@ void TformMain::gridEventsSelectCell(int nCol, int nRow)
 {
     const int i = nRow - 1;
     // The placeholder row of an empty day holds no item.
-    if (!fs630 || i < 0 || i >= gridEvents->ItemRows() || i >= fs630->EventCount())
+    if (i >= gridEvents->ItemRows() || !EventAt(i))
         return;
     LoadSelectedEvent(i);
     if (nCol == TGridEvents::kColNotes)

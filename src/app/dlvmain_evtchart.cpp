@@ -33,11 +33,12 @@ void TformMain::PlotEvent(int iEvt, TChartEvt *pChart)
     // borrowed for a picture leaves the cursor of this one alone.
     if (pChart == chartEvt)
         nEvtCursor = -1;
-    if (!fs630 || iEvt < 0 || iEvt >= fs630->EventCount()) {
+    const TEvent *pEvt = EventAt(iEvt);
+    if (!pEvt) {
         pChart->SetEvent(TEvtPlot());
         return;
     }
-    const TEvent &evt = fs630->aevt[iEvt];
+    const TEvent &evt = *pEvt;
     int nStart = 0;
     try {
         nStart = evt.StartSec();
@@ -51,8 +52,8 @@ void TformMain::PlotEvent(int iEvt, TChartEvt *pChart)
 
 void TformMain::gridEventsDblClick()
 {
-    if (!fs630 || iEvtSel < 0 || iEvtSel >= fs630->EventCount()
-        || fs630->aevt[iEvtSel].sWavFile.isEmpty())
+    const TEvent *pEvt = EventAt(iEvtSel);
+    if (!pEvt || pEvt->sWavFile.isEmpty())
         return;
     // The player does nothing when its recording is not open.
     SyncPlayCursor(true);
@@ -67,8 +68,8 @@ void TformMain::mplayerClick(TMPBtnType btn)
 
 void TformMain::SyncPlayCursor(bool bPlay)
 {
-    if (!fs630 || iEvtSel < 0 || iEvtSel >= fs630->EventCount()
-        || fs630->aevt[iEvtSel].evttype == TEventType::etVoiceNotes)
+    const TEvent *pEvt = EventAt(iEvtSel);
+    if (!pEvt || pEvt->evttype == TEventType::etVoiceNotes)
         return;
     MoveEvtCursor(-1);
     if (bPlay)

@@ -16,7 +16,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
@@ -157,8 +156,7 @@ bool TformMain::LoadDay(int nListIndex)
     if (!slMonths || nListIndex < 0 || nListIndex >= slMonths->size()
         || nListIndex >= listboxFolders->count())
         return false;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    const TWaitCursor waitCursor;
     if (isVisible())
         repaint();
     {
@@ -234,7 +232,7 @@ void TformMain::ShowMeterDetails()
 {
     // Read first: a calibration date that cannot be decoded raises an error
     // and must not leave a half-filled list behind.
-    const QString sCalibrations = fs630->Calibrations();
+    const QStringList slCalibrations = fs630->CalibrationLabels();
     if (auto *pDelegate = dynamic_cast<TTabStopDelegate *>(listMeterDetails->itemDelegate())) {
         // 20 dialog units: a dialog unit is a quarter of the average character.
         pDelegate->SetTabStop(5.0 * listMeterDetails->fontMetrics().averageCharWidth());
@@ -244,7 +242,7 @@ void TformMain::ShowMeterDetails()
     listMeterDetails->addItem(QStringLiteral("Serial #\t") + fs630->Meter());
     listMeterDetails->addItem(QString());
     listMeterDetails->addItem(QStringLiteral("Calibration Checks:"));
-    for (const QString &s : SplitCalibrations(sCalibrations)) {
+    for (const QString &s : slCalibrations) {
         if (!s.isEmpty())
             listMeterDetails->addItem(QStringLiteral("  ") + s);
     }

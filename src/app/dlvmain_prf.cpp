@@ -5,14 +5,13 @@
 #include "dlvchartprf.h"
 #include "dlverror.h"
 #include "dlvfilesys630.h"
+#include "dlvmessages.h"
 #include "dlvprofile.h"
 #include "dlvutils.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScopeGuard>
 #include <QToolButton>
 
 namespace dlv {
@@ -74,8 +73,7 @@ void TformMain::PrfPeriodClick(QAction *pItem)
     if (!pItem)
         return;
     Cfg->SetPrfPeriod(pItem->data().toInt());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    const TWaitCursor waitCursor;
     PlotProfile();
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QtEndian>
 
 namespace dlv {
 
@@ -19,18 +20,6 @@ Q_LOGGING_CATEGORY(lcPlayer, "dlv.player", QtWarningMsg)
 namespace {
 
 constexpr qint64 kStallMs = 3000;
-
-quint32 Le32(const char *p)
-{
-    const auto *u = reinterpret_cast<const uchar *>(p);
-    return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
-}
-
-quint16 Le16(const char *p)
-{
-    const auto *u = reinterpret_cast<const uchar *>(p);
-    return quint16(u[0] | u[1] << 8);
-}
 
 } // namespace
 
@@ -53,14 +42,14 @@ TWavInfo ReadWavInfo(const QString &sPath)
         char ch[8];
         if (!f.seek(nPos) || f.read(ch, 8) != 8)
             return info;
-        const qint64 nChunk = Le32(ch + 4);
+        const qint64 nChunk = qFromLittleEndian<quint32>(ch + 4);
         const qint64 nBody = nPos + 8;
         if (memcmp(ch, "fmt ", 4) == 0) {
             char fmt[16];
             if (nChunk < 16 || f.read(fmt, 16) != 16)
                 return info;
-            const quint16 wChannels = Le16(fmt + 2);
-            dwByteRate = Le32(fmt + 8);
+            const quint16 wChannels = qFromLittleEndian<quint16>(fmt + 2);
+            dwByteRate = qFromLittleEndian<quint32>(fmt + 8);
             if (wChannels == 0 || dwByteRate == 0)
                 return info;
             bFmt = true;

@@ -31,6 +31,16 @@ void ShowError(const QString &sMessage, QWidget *pParent)
     QMessageBox::critical(pParent, QStringLiteral("Dalvane"), sMessage, QMessageBox::Ok);
 }
 
+TWaitCursor::TWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWaitCursor::~TWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 void InstallGuiErrorReporter()
 {
     TCfg::SetErrorReporter([](const QString &s) { ShowError(s); });

@@ -19,4 +19,16 @@ void InstallGuiErrorReporter();
 using TMessageHook = std::function<void(const QString &)>;
 void SetMessageHook(TMessageHook fn);
 
+// Shows the hourglass over the whole application while it lives (a day being
+// read, a chart being rebuilt) and puts the previous cursor back when it goes.
+// Main thread only.
+class TWaitCursor
+{
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor &) = delete;
+    TWaitCursor &operator=(const TWaitCursor &) = delete;
+};
+
 } // namespace dlv
