@@ -125,6 +125,12 @@ TMeterThread::~TMeterThread()
 void TMeterThread::Stop()
 {
     requestInterruption();
+    {
+        // Under the lock: the thread checks for the request under it before
+        // every pause, so the wake-up cannot fall between check and pause.
+        QMutexLocker lock(&m_mxPause);
+        m_cvPause.wakeAll();
+    }
     if (QThread::currentThread() == thread() && QCoreApplication::instance()) {
         // The thread may be waiting for one of its reports, which only this
         // thread can run: keep handling events until it has ended. All of
@@ -147,11 +153,12 @@ void TMeterThread::Execute()
     nSlmStat = 0;
     while (!isInterruptionRequested()) {
         Poll();
-        // The pause is taken in short naps so that a stop request is seen at
-        // once; a download (inside Poll) is never cut short by one.
-        QDeadlineTimer dlNext(m_nPollMs);
+        // Stop ends the pause at once; a download (inside Poll) is never cut
+        // short by it.
+        const QDeadlineTimer dlNext(m_nPollMs);
+        QMutexLocker lock(&m_mxPause);
         while (!isInterruptionRequested() && !dlNext.hasExpired())
-            msleep(std::min<qint64>(20, std::max<qint64>(1, dlNext.remainingTime())));
+            m_cvPause.wait(&m_mxPause, dlNext);
     }
 }
 
@@ -213,10 +220,7 @@ void TMeterThread::CopyRawFiles()
     IDownloadProgress *pProgress = m_pProgress;
     dl.fnCancelled = [pProgress] { return pProgress && pProgress->Cancelled(); };
     dl.fnProgress = [this](const QString &sDir, int nFile, int nCount) {
-        sDirProgress = sDir;
-        nFileProgress = nFile;
-        nFileCount = nCount;
-        NotifyProgress();
+        NotifyProgress(sDir, nFile, nCount);
     };
     bool bSelected = false;
     try {
@@ -253,9 +257,10 @@ void TMeterThread::NotifyStatus()
     });
 }
 
-void TMeterThread::NotifyProgress()
+void TMeterThread::NotifyProgress(const QString &sDirProgress, int nFileProgress, int nFileCount)
 {
-    RunOnOwnerThread([this] {
+    // The values are used while this thread waits for the call to end.
+    RunOnOwnerThread([&] {
         if (m_pProgress)
             m_pProgress->UpdateProgress(sDirProgress, nFileProgress, nFileCount);
     });

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "dlvfiles.h"
+
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QMutex>
 #include <QString>
 #include <QThread>
+#include <QWaitCondition>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
-
-class QFileInfo;
 
 namespace dlv {
 
@@ -85,8 +88,8 @@ public:
     // Asked between directory entries and before every folder and file; a file
     // copy under way is never interrupted.
     std::function<bool()> fnCancelled;
-    // Called before each file is copied with sDirProgress, nFileProgress and
-    // nFileCount set (NotifyProgress).
+    // Called before each file is copied with the day folder's name, the
+    // file's index among the folder's files to copy and the last index.
     std::function<void(const QString &sDirProgress, int nFileProgress, int nFileCount)> fnProgress;
     // Called after each data copy with its source, target and outcome.
     std::function<void(const QString &sSource, const QString &sTarget, bool bOk)> fnFileCopied;
@@ -111,7 +114,10 @@ public:
     // the recording extensions, upper case.
     static bool IsRecordingFile(const QString &sName);
 
-    void CopyFolderFiles(const QString &sSource, const QString &sDestination);
+    // Copies the recording files of the drive's day folder sDay, listed in
+    // aEntries, that NeedsCopy selects into sDestination.
+    void CopyFolderFiles(
+        const QString &sDay, const QFileInfoList &aEntries, const QString &sDestination);
     void ArchiveCopy(const QString &sFile);
 
     // Copies sSource to sTarget through a temporary file beside the target
@@ -124,14 +130,8 @@ public:
     // name, local time.
     static QString ArchiveName(const QString &sFileName, const QDateTime &dt);
 
-    // Progress of the folder being copied, as passed to fnProgress.
-    QString sDirProgress;
-    int nFileProgress = 0;
-    int nFileCount = -1;
-
 private:
     bool Cancelled() const { return fnCancelled && fnCancelled(); }
-    void NotifyProgress();
 
     QString m_sDriveRoot;
     QString m_sBaseDir;
@@ -153,7 +153,6 @@ class TMeterThread : public QThread
 public:
     using TStatusFn = std::function<void(int nSlmStat)>;
     using TProgressFn = std::function<IDownloadProgress *()>;
-    using TBaseDirFn = std::function<QString()>;
 
     // fnStatus: MeterStatusChange of the main window (main thread).
     // fnProgress: the download window, asked on the main thread when a
@@ -195,16 +194,13 @@ protected:
 private:
     void Execute();
     void NotifyStatus();
-    void NotifyProgress();
+    void NotifyProgress(const QString &sDirProgress, int nFileProgress, int nFileCount);
     void RunOnOwnerThread(const std::function<void()> &fn);
 
     std::atomic<bool> bMassConnected { false };
     std::atomic<bool> bDownloading { false };
     QString sSlmDrive;
     int nSlmStat = 0;
-    QString sDirProgress;
-    int nFileProgress = 0;
-    int nFileCount = -1;
 
     std::unique_ptr<IVolumeSource> m_pVolumes;
     TStatusFn m_fnStatus;
@@ -213,6 +209,9 @@ private:
     QString m_sArchiveHome;
     IDownloadProgress *m_pProgress = nullptr; // set on the owner thread at download start
     int m_nPollMs = 1000;
+    // The pause between polls; Stop wakes it.
+    QMutex m_mxPause;
+    QWaitCondition m_cvPause;
 };
 
 } // namespace dlv

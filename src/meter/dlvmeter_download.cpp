@@ -2,14 +2,19 @@
 // how a copy is made.
 #include "dlvmeter.h"
 
+#include "dlvfilesys630.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <algorithm>
+#include <cstddef>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 #ifdef Q_OS_LINUX
@@ -25,9 +30,9 @@ namespace {
 
 constexpr qsizetype kCopyBufferSize = 1 << 20;
 
-// Offset and size of the serial number in a run header (abySerNum).
-constexpr qint64 kSerialOffset = 32;
-constexpr qint64 kSerialSize = 7;
+// Offset and size of the serial number in a run header.
+constexpr qint64 kSerialOffset = offsetof(TBinFile, abySerNum);
+constexpr qint64 kSerialSize = sizeof(TBinFile::abySerNum);
 
 bool AllDigits(QStringView sv)
 {
@@ -70,6 +75,35 @@ bool CopyData(QFile &in, QFile &out, QByteArray &abyBuffer)
     }
 }
 
+// Every entry of a day folder, in directory order: the one listing both the
+// serial number and the copy are taken from.
+QFileInfoList ListFolder(const QString &sFolder)
+{
+    QFileInfoList aEntries;
+    QDirIterator it(sFolder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        aEntries << it.fileInfo();
+    }
+    return aEntries;
+}
+
+// The serial number of the folder's first run header: the first entry named
+// R*.BIN in any letter case, as the meter's own file system matches, that a
+// listing of files (QDir::Files) gives, i.e. a file or a link to anything but
+// a folder, and no broken link.
+bool FolderSerial(const QFileInfoList &aEntries, QString &sSerial)
+{
+    const QRegularExpression reRunHeader
+        = QRegularExpression::fromWildcard(u"R*.BIN", Qt::CaseInsensitive);
+    for (const QFileInfo &fi : aEntries) {
+        if (reRunHeader.match(fi.fileName()).hasMatch() && !fi.isDir()
+            && (fi.isFile() || (fi.isSymLink() && fi.exists())))
+            return TRecordingDownload::ReadBinSerial(fi.filePath(), sSerial);
+    }
+    return false;
+}
+
 } // namespace
 
 TRecordingDownload::TRecordingDownload(
@@ -93,30 +127,41 @@ bool TRecordingDownload::Run()
         return false;
 
     // Scan: dated folders with a readable serial number. Each folder is filed
-    // under the serial number its own run header carries.
-    std::vector<std::pair<QString, QString>> aFolders; // name, serial
+    // under the serial number its own run header carries; its listing is kept
+    // for the copy.
+    struct TFolder
+    {
+        QString sName;
+        QString sSerial;
+        QFileInfoList aEntries;
+    };
+    std::vector<TFolder> aFolders;
     QDirIterator itRoot(m_sDriveRoot, QDir::Dirs | QDir::NoDotAndDotDot);
     while (itRoot.hasNext()) {
         itRoot.next();
         const QString sName = itRoot.fileName();
-        QString sSerial;
-        if (IsDateFolder(sName) && ReadFolderSerial(m_sDriveRoot + sName, sSerial))
-            aFolders.emplace_back(sName, sSerial);
+        if (IsDateFolder(sName)) {
+            QFileInfoList aEntries = ListFolder(m_sDriveRoot + sName);
+            QString sSerial;
+            if (FolderSerial(aEntries, sSerial))
+                aFolders.push_back({ sName, sSerial, std::move(aEntries) });
+        }
         if (Cancelled())
             break;
     }
-    std::sort(aFolders.begin(), aFolders.end());
+    std::sort(aFolders.begin(), aFolders.end(), [](const TFolder &a, const TFolder &b) {
+        return std::tie(a.sName, a.sSerial) < std::tie(b.sName, b.sSerial);
+    });
 
-    for (const auto &[sName, sSerial] : aFolders) {
+    for (const TFolder &folder : aFolders) {
         if (Cancelled())
             break;
-        sDirProgress = sName;
-        const QString sDestination = m_sBaseDir + sSerial + QLatin1Char('/') + sName;
+        const QString sDestination = m_sBaseDir + folder.sSerial + QLatin1Char('/') + folder.sName;
         if (!QFileInfo(sDestination).isDir() && !QDir().mkpath(sDestination)) {
             qCDebug(lcMeter) << "cannot create" << sDestination;
             continue;
         }
-        CopyFolderFiles(m_sDriveRoot + sName, sDestination);
+        CopyFolderFiles(folder.sName, folder.aEntries, sDestination);
     }
     return m_bSelected;
 }
@@ -133,13 +178,7 @@ bool TRecordingDownload::IsDateFolder(const QString &sName)
 
 bool TRecordingDownload::ReadFolderSerial(const QString &sFolder, QString &sSerial)
 {
-    // Without QDir::CaseSensitive the pattern matches as the meter's own file
-    // system does, regardless of case.
-    QDirIterator it(sFolder, { QStringLiteral("R*.BIN") }, QDir::Files);
-    if (!it.hasNext())
-        return false;
-    it.next();
-    return ReadBinSerial(it.filePath(), sSerial);
+    return FolderSerial(ListFolder(sFolder), sSerial);
 }
 
 bool TRecordingDownload::ReadBinSerial(const QString &sFile, QString &sSerial)
@@ -176,25 +215,24 @@ bool TRecordingDownload::NeedsCopy(const QString &sDestination, const QFileInfo 
     return !fiTarget.exists() || fiTarget.size() != entry.size();
 }
 
-void TRecordingDownload::CopyFolderFiles(const QString &sSource, const QString &sDestination)
+void TRecordingDownload::CopyFolderFiles(
+    const QString &sDay, const QFileInfoList &aEntries, const QString &sDestination)
 {
+    const QString sSource = m_sDriveRoot + sDay;
     QStringList slCopy;
-    QDirIterator it(sSource, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo fi = it.fileInfo();
+    for (const QFileInfo &fi : aEntries) {
         if (!fi.isDir() && IsRecordingFile(fi.fileName()) && NeedsCopy(sDestination, fi))
             slCopy << fi.fileName();
         if (Cancelled())
             break;
     }
 
-    nFileCount = int(slCopy.size()) - 1;
+    const int nFileCount = int(slCopy.size()) - 1;
     for (int i = 0; i < slCopy.size(); ++i) {
         if (Cancelled())
             break;
-        nFileProgress = i;
-        NotifyProgress();
+        if (fnProgress)
+            fnProgress(sDay, i, nFileCount);
         m_bSelected = true;
         const QString &sName = slCopy.at(i);
         const QString sSourceFile = sSource + QLatin1Char('/') + sName;
@@ -283,12 +321,6 @@ bool TRecordingDownload::CopyFileSafely(
     if (!bOk)
         QFile::remove(sTemp);
     return bOk;
-}
-
-void TRecordingDownload::NotifyProgress()
-{
-    if (fnProgress)
-        fnProgress(sDirProgress, nFileProgress, nFileCount);
 }
 
 } // namespace dlv

@@ -1,5 +1,6 @@
 #include "dlvhelp.h"
 
+#include "dlvcfg.h"
 #include "dlvshell.h"
 #include "dlvstyle.h"
 
@@ -74,10 +75,7 @@ TformHelp::TformHelp(const QString &sProgDir, QWidget *pCentreOn)
             | Qt::WindowCloseButtonHint)
     , pCentreOn(pCentreOn)
 {
-    QString sDir = QDir::fromNativeSeparators(sProgDir);
-    if (!sDir.isEmpty() && !sDir.endsWith(QLatin1Char('/')))
-        sDir += QLatin1Char('/');
-    sHelpDir = sDir + QStringLiteral("help/");
+    sHelpDir = QDir::fromNativeSeparators(WithTrailingSep(sProgDir)) + QStringLiteral("help/");
 
     setObjectName(QStringLiteral("formHelp"));
     setWindowTitle(QStringLiteral("Dalvane Help"));
