@@ -56,8 +56,7 @@ bool WriteMonth()
     const QByteArray abyNote = dlv::WavBytes(std::vector<int16_t>(50000, 100), 16000);
     QByteArray abyPrf;
     for (int s = 0; s < 28800; ++s)
-        abyPrf
-            += dlv::PrfRecordBytes({ s / 3600, s / 60 % 60, s % 60, 50.0 + s % 13, 60.0 }, false);
+        abyPrf += dlv::PrfRecordBytes(dlv::PrfAt(s, 50.0 + s % 13, 60.0), false);
     std::vector<dlv::TEvtRecord> aEvt;
     for (int i = 1; i <= kWavsPerRun; ++i)
         aEvt.push_back({ 9, i, 0, 0, 0, 12, i });
@@ -78,8 +77,7 @@ bool WriteMonth()
                 && WriteBytes(sRun + ".MKR", QByteArray(1024, 'm'))
                 && WriteBytes(sRun + ".EPR", QByteArray(4096, 'e'));
             for (int i = 1; i <= kWavsPerRun && bOk; ++i)
-                bOk = WriteBytes(
-                    sRun + QStringLiteral("E%1.WAV").arg(i, 3, 10, QLatin1Char('0')), abyWav);
+                bOk = WriteBytes(sDir + dlv::RecordingFileName(nRun, i), abyWav);
             if (!bOk)
                 return false;
         }

@@ -116,6 +116,11 @@ bool WriteBinFile(const QString &sPath, const TBinFile &bin)
     return WriteBytes(sPath, BinFileBytes(bin));
 }
 
+TPrfRecord PrfAt(int nSec, double flLeq, double flMax)
+{
+    return {nSec / 3600, nSec / 60 % 60, nSec % 60, flLeq, flMax};
+}
+
 QByteArray PrfRecordBytes(const TPrfRecord &rec, bool bLong)
 {
     QByteArray ab(bLong ? 28 : 18, '\0');
@@ -135,6 +140,12 @@ bool WritePrfFile(const QString &sPath, const std::vector<TPrfRecord> &aRecs, bo
     for (const TPrfRecord &rec : aRecs)
         ab += PrfRecordBytes(rec, bLong);
     return WriteBytes(sPath, ab);
+}
+
+TEvtRecord EvtAt(int nSec, int nDurationSecs, int nRecording)
+{
+    return {nSec / 3600, nSec / 60 % 60, nSec % 60,
+            nDurationSecs / 3600, nDurationSecs / 60 % 60, nDurationSecs % 60, nRecording};
 }
 
 QByteArray EvtFileBytes(int nLeadSecs, const std::vector<TEvtRecord> &aRecs, int nAnnounced)
@@ -464,7 +475,9 @@ bool WriteSampleDay(const QString &sDayDir, const QDate &date, const TSampleDriv
     }
 
     for (const TSampleRun &run : aRuns) {
-        const QString sRun = QString::asprintf("R%3.3d", run.nRun);
+        const auto runFile = [&](const char *pszSuffix) {
+            return sDayDir + RunFileName(run.nRun, QLatin1String(pszSuffix));
+        };
         // Time history with the odd pause (the operator paused the meter).
         std::vector<TPrfRecord> aPrf;
         aPrf.reserve(static_cast<size_t>(run.nTo - run.nFrom + 1));
@@ -472,10 +485,10 @@ bool WriteSampleDay(const QString &sDayDir, const QDate &date, const TSampleDriv
         for (int s = run.nFrom; s <= run.nTo; ++s) {
             if (s >= nPauseAt && s < nPauseAt + nPauseLen)
                 continue;
-            aPrf.push_back({s / 3600, s / 60 % 60, s % 60, aflLeq[static_cast<size_t>(s)],
-                            aflMax[static_cast<size_t>(s)]});
+            aPrf.push_back(
+                PrfAt(s, aflLeq[static_cast<size_t>(s)], aflMax[static_cast<size_t>(s)]));
         }
-        if (!WritePrfFile(sDayDir + sRun + QStringLiteral(".PRF"), aPrf, run.bLong))
+        if (!WritePrfFile(runFile(".PRF"), aPrf, run.bLong))
             return false;
 
         TBinFile bin = MakeRunHeader(run.nRun, opt.sSerial, QStringLiteral("632A"),
@@ -486,28 +499,23 @@ bool WriteSampleDay(const QString &sDayDir, const QDate &date, const TSampleDriv
             SetCalibration(bin, true, AtSecond(date, run.nTo + between(20, 120)));
         bin.dwPrfRecCount = static_cast<uint32_t>(aPrf.size());
         bin.dwMrkRecCount = static_cast<uint32_t>(run.aEvents.size());
-        if (!WriteBinFile(sDayDir + sRun + QStringLiteral(".BIN"), bin))
+        if (!WriteBinFile(runFile(".BIN"), bin))
             return false;
 
         std::vector<TEvtRecord> aEvt;
         for (const TSampleEvent &evt : run.aEvents) {
-            aEvt.push_back({evt.nCross / 3600, evt.nCross / 60 % 60, evt.nCross % 60,
-                            evt.nLength / 3600, evt.nLength / 60 % 60, evt.nLength % 60,
-                            evt.nRecording});
+            aEvt.push_back(EvtAt(evt.nCross, evt.nLength, evt.nRecording));
             if (evt.nRecording != 0
-                && !WriteWavFile(sDayDir + QString::asprintf("R%3.3dE%3.3d.WAV", run.nRun,
-                                                             evt.nRecording),
+                && !WriteWavFile(sDayDir + RecordingFileName(run.nRun, evt.nRecording),
                                  EventSound(evt, nLead, 8000, rng), 8000))
                 return false;
         }
-        if (!WriteEvtFile(sDayDir + sRun + QStringLiteral(".EVT"), nLead, aEvt))
+        if (!WriteEvtFile(runFile(".EVT"), nLead, aEvt))
             return false;
-        if (run.bNote
-            && !WriteWavFile(sDayDir + sRun + QStringLiteral("NOTE.WAV"), VoiceSound(8000, rng),
-                             8000))
+        if (run.bNote && !WriteWavFile(runFile("NOTE.WAV"), VoiceSound(8000, rng), 8000))
             return false;
-        if (!WriteBytes(sDayDir + sRun + QStringLiteral(".MKR"), MarkerBytes(run))
-            || !WriteBytes(sDayDir + sRun + QStringLiteral(".EPR"), PeriodBytes(run, aflLeq)))
+        if (!WriteBytes(runFile(".MKR"), MarkerBytes(run))
+            || !WriteBytes(runFile(".EPR"), PeriodBytes(run, aflLeq)))
             return false;
     }
     return true;

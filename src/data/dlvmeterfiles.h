@@ -37,6 +37,8 @@ struct TPrfRecord
     double flLeq = 0.0;
     double flMax = 0.0;
 };
+// The record of second nSec of the day (nSec >= 0; 86400 is 24:00:00).
+TPrfRecord PrfAt(int nSec, double flLeq, double flMax);
 QByteArray PrfRecordBytes(const TPrfRecord &rec, bool bLong);
 bool WritePrfFile(const QString &sPath, const std::vector<TPrfRecord> &aRecs, bool bLong);
 
@@ -47,6 +49,8 @@ struct TEvtRecord
     int nDurH = 0, nDurM = 0, nDurS = 0;
     int nRecording = 0;
 };
+// An event stamped at second nSec of the day lasting nDurationSecs (both >= 0).
+TEvtRecord EvtAt(int nSec, int nDurationSecs, int nRecording);
 // nAnnounced < 0 writes the real record count into the header.
 QByteArray EvtFileBytes(int nLeadSecs, const std::vector<TEvtRecord> &aRecs, int nAnnounced = -1);
 bool WriteEvtFile(const QString &sPath, int nLeadSecs, const std::vector<TEvtRecord> &aRecs,

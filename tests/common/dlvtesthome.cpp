@@ -60,6 +60,12 @@ void TTempHome::SetConfigDir(const QString &sDir)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, sDir);
 }
 
+QSettings SettingsStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
+                     QStringLiteral("dlv"));
+}
+
 bool WriteFile(const QString &sPath, const QByteArray &ab)
 {
     QDir().mkpath(QFileInfo(sPath).absolutePath());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,6 +28,10 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_saved[5];
 };
+
+// The per-user settings store, opened as TCfg opens it: for tests that prepare
+// or read the stored settings directly.
+QSettings SettingsStore();
 
 // Writes a file with the given bytes, creating missing folders.
 bool WriteFile(const QString &sPath, const QByteArray &ab);

@@ -1,5 +1,5 @@
-#include "dlvmessages.h"
 #include "dlvtesthome.h"
+#include "dlvtestmessages.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -12,9 +12,7 @@ int main(int argc, char **argv)
     dlv::test::TTempHome home;
     QApplication app(argc, argv);
     // An error message box nobody expected fails the test that caused it;
-    // tests that expect one install their own hook (see dlvtestmessages.h).
-    dlv::SetMessageHook([](const QString &s) {
-        ADD_FAILURE() << "unexpected error message box: " << s.toStdString();
-    });
+    // tests that expect some record them with TExpectMessages.
+    dlv::test::FailOnMessages();
     return RUN_ALL_TESTS();
 }

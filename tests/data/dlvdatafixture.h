@@ -56,7 +56,7 @@ public:
     void WriteRun(int nRun, const QDateTime &dtStart = At(8, 0, 0), int nCode = 1,
                   bool bLong = false)
     {
-        WriteBinFile(Path(QString::asprintf("R%03d.BIN", nRun)),
+        WriteBinFile(Path(RunFileName(nRun, QLatin1String(".BIN"))),
                      MakeRunHeader(nRun, m_sMeter, QStringLiteral("632A"), dtStart, nCode, bLong));
     }
 

@@ -2,6 +2,7 @@
 // them: meters, days, day (the JSON of a loaded day) and sample-drive.
 #include "dlvcli.h"
 #include "dlvdatafixture.h"
+#include "dlvtestcli.h"
 #include "dlvtesthome.h"
 #include "dlvutils.h"
 
@@ -15,25 +16,11 @@
 #include <gtest/gtest.h>
 
 using namespace dlv;
+using dlv::test::RunCli;
+using dlv::test::TCliResult;
 using dlv::test::TDayFixture;
 
 namespace {
-
-struct TCliResult
-{
-    int nRc = -1;
-    QString sOut, sErr;
-};
-
-TCliResult RunCli(const QStringList &slArgs)
-{
-    TCliResult r;
-    QTextStream out(&r.sOut), err(&r.sErr);
-    r.nRc = cli::Run(slArgs, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 // The shortest text that reads back as the same double (an implementation of
 // its own, to check the JSON writer's full precision).

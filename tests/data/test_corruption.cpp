@@ -34,7 +34,7 @@ TDayFiles GoodDay(bool bLongPrf)
     SetCalibration(bin, true, TDayFixture::At(23, 59, 59));
     d.abBin = BinFileBytes(bin);
     for (int s = 86390; s < 86401; ++s) // up to the spare slot of 24:00:00
-        d.abPrf += PrfRecordBytes({s / 3600, s / 60 % 60, s % 60, 50.0 + s % 7, 60.0}, bLongPrf);
+        d.abPrf += PrfRecordBytes(PrfAt(s, 50.0 + s % 7, 60.0), bLongPrf);
     d.abEvt = EvtFileBytes(200, {{23, 59, 55, 0, 0, 5, 1}, {0, 0, 1, 0, 0, 2, 2}, {24, 0, 0, 0, 0, 0, 0}});
     d.abEvtx = "Event,Notes,Report\r\n23:56:35,\"a, \"\"b\"\"\",0\r\n00:00:00,x,1\r\n";
     return d;
@@ -69,10 +69,7 @@ protected:
     bool LoadAndRead()
     {
         try {
-            if (fx.fs->LoadBin(QStringLiteral("1234567"), QStringLiteral("20160315"))) {
-                fx.fs->LoadProfiles();
-                fx.fs->LoadEvents();
-            }
+            fx.LoadDay();
             fx.fs->Model();
             fx.fs->Calibrations();
         } catch (const EDlvError &) {

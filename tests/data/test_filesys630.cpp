@@ -45,7 +45,7 @@ std::vector<TPrfRecord> Constant(int nFrom, int nCount, double flLeq, double flM
 {
     std::vector<TPrfRecord> a;
     for (int s = nFrom; s < nFrom + nCount; ++s)
-        a.push_back({s / 3600, s / 60 % 60, s % 60, flLeq, flMax});
+        a.push_back(PrfAt(s, flLeq, flMax));
     return a;
 }
 
@@ -588,7 +588,7 @@ TEST(Events, TableHolds1001EntriesAndDropsTheRest)
     WriteToneWav(fx.Path(QStringLiteral("R002NOTE.WAV")), 0.1, 300);
     std::vector<TEvtRecord> a;
     for (int i = 0; i < 1200; ++i)
-        a.push_back({i / 3600, i / 60 % 60, i % 60, 0, 0, 1, i % 999 + 1});
+        a.push_back(EvtAt(i, 1, i % 999 + 1));
     WriteEvtFile(fx.Path(QStringLiteral("R001.EVT")), 0, a);
     WriteEvtFile(fx.Path(QStringLiteral("R002.EVT")), 0, a);
     ASSERT_TRUE(fx.LoadDay());
@@ -708,7 +708,7 @@ TEST(Annotations, FullTableEachRowFindsExactlyItsEntries)
     std::vector<TEvtRecord> aEvt;
     for (int i = 0; i < 1000; ++i) {
         const int nAt = 10 + i * 60;
-        aEvt.push_back({nAt / 3600, nAt / 60 % 60, nAt % 60, 0, 0, 1, 0});
+        aEvt.push_back(EvtAt(nAt, 1, 0));
     }
     aEvt.push_back({99, 99, 99, 0, 0, 1, 0});
     WriteEvtFile(fx.Path(QStringLiteral("R001.EVT")), 0, aEvt);

@@ -37,7 +37,7 @@ QStringList WriteRun(const QString &sDayFolder, const QString &sSerial, int nRun
     if (WriteEvtFile(sDir + sBase + ".EVT", 2, aEvt))
         sl << sBase + ".EVT";
     for (int i = 1; i <= nWavs; ++i) {
-        const QString sWav = sBase + QStringLiteral("E%1.WAV").arg(i, 3, 10, QLatin1Char('0'));
+        const QString sWav = RecordingFileName(nRun, i);
         if (WriteToneWav(sDir + sWav, 0.2, 440.0 + 100 * i))
             sl << sWav;
     }

@@ -5,6 +5,7 @@
 #include "dlvmeter.h"
 #include "dlvmeterfiles.h"
 #include "dlvmetertest.h"
+#include "dlvtestcli.h"
 #include "dlvtesthome.h"
 
 #include <QDir>
@@ -474,13 +475,10 @@ TEST_F(Download, CopyFailingPartWayLeavesNoFileThatLooksComplete)
 
 int Cli(const QStringList &sl, QString &sOut, QString &sErr)
 {
-    QTextStream out(&sOut), err(&sErr);
-    QStringList slArgs { "download" };
-    slArgs += sl;
-    const int n = dlv::cli::Run(slArgs, out, err);
-    out.flush();
-    err.flush();
-    return n;
+    dlv::test::TCliResult r = dlv::test::RunCli(QStringList { "download" } + sl);
+    sOut = std::move(r.sOut);
+    sErr = std::move(r.sErr);
+    return r.nRc;
 }
 
 TEST_F(Download, CliUsageErrors)

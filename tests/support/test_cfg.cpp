@@ -7,17 +7,12 @@
 #include <gtest/gtest.h>
 
 using dlv::TCfg;
+using dlv::test::SettingsStore;
 using dlv::test::TTempHome;
 
 namespace {
 
 const QString kSep = QDir::separator();
-
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
-                     QStringLiteral("dlv"));
-}
 
 // Collects the messages the store reports instead of showing them.
 struct MessageLog
@@ -72,7 +67,7 @@ TEST(CfgLoad, StoredValuesAreRead)
 {
     TTempHome home;
     {
-        QSettings s = Store();
+        QSettings s = SettingsStore();
         s.setValue("basedir", "/srv/noise/");
         s.setValue("exportdir", "/srv/reports/");
         s.setValue("xwin", 10);
@@ -103,7 +98,7 @@ TEST(CfgLoad, EmptyOrWrongKindValuesFallBackToDefaults)
 {
     TTempHome home;
     {
-        QSettings s = Store();
+        QSettings s = SettingsStore();
         s.setValue("basedir", "");
         s.setValue("exportdir", "");
         s.setValue("evtparam", "");
@@ -129,7 +124,7 @@ TEST(CfgRate, OnlyTheFourRatesAreUsedAsDivisors)
         {0, 1}, {-300, 1}, {60, 1}, {86400, 1}, {2147483647, 1},
     };
     for (const auto &c : cases) {
-        QSettings s = Store();
+        QSettings s = SettingsStore();
         s.setValue("prfper", c.nStored);
         s.sync();
         TCfg cfg;
@@ -147,7 +142,7 @@ TEST(CfgSave, WritesEveryValueButNeverTheDataFolder)
     cfg.SetBaseDir(home.Path() + "/chosen/");
     {
         // Someone else changes the stored data folder after it was set...
-        QSettings s = Store();
+        QSettings s = SettingsStore();
         s.setValue("basedir", "/elsewhere/");
     }
     cfg.SetWinPos(11, 22, 900, 700);
@@ -158,7 +153,7 @@ TEST(CfgSave, WritesEveryValueButNeverTheDataFolder)
     cfg.SetExportDir("/reports/");
     cfg.Save();
 
-    QSettings s = Store();
+    QSettings s = SettingsStore();
     EXPECT_EQ(s.value("basedir").toString(), "/elsewhere/"); // ...and Save leaves it alone
     EXPECT_EQ(s.value("xwin").toInt(), 11);
     EXPECT_EQ(s.value("ywin").toInt(), 22);
@@ -181,7 +176,7 @@ TEST(CfgBaseDir, CreatesTheFolderAndStoresItAtOnce)
     cfg.SetBaseDir(sDir);
     EXPECT_TRUE(QDir(sDir).exists());
     EXPECT_EQ(cfg.BaseDir(), sDir);
-    EXPECT_EQ(Store().value("basedir").toString(), sDir); // without Save
+    EXPECT_EQ(SettingsStore().value("basedir").toString(), sDir); // without Save
     EXPECT_TRUE(log.slMessages.isEmpty());
 }
 
@@ -198,7 +193,7 @@ TEST(CfgBaseDir, UncreatableFolderIsReportedAndStillStored)
     ASSERT_EQ(log.slMessages.size(), 1);
     EXPECT_EQ(log.slMessages[0], "Failed to create folder: " + sDir);
     EXPECT_EQ(cfg.BaseDir(), sDir);
-    EXPECT_EQ(Store().value("basedir").toString(), sDir);
+    EXPECT_EQ(SettingsStore().value("basedir").toString(), sDir);
 }
 
 TEST(CfgStore, UnusableStoreReportsAndKeepsConstructedValues)

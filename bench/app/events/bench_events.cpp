@@ -37,7 +37,7 @@ QString WriteDay(const QString &sBase)
         dlv::MakeRunHeader(1, kMeter, "632A", QDateTime(QDate(2016, 3, 15), QTime(9, 0, 0))));
     std::vector<dlv::TPrfRecord> aPrf;
     for (int s = 9 * 3600; s <= 9 * 3600 + 600; ++s)
-        aPrf.push_back({ s / 3600, s % 3600 / 60, s % 60, 50.0 + (s % 17), 60.0 + (s % 17) });
+        aPrf.push_back(dlv::PrfAt(s, 50.0 + (s % 17), 60.0 + (s % 17)));
     dlv::WritePrfFile(sDay + "R001.PRF", aPrf, false);
     // Lead time 2: stored 09:01:02 lasting 1:58 starts at 09:01:00 and lasts 120 s.
     dlv::WriteEvtFile(sDay + "R001.EVT", 2, { { 9, 1, 2, 0, 1, 58, 1 }, { 9, 5, 2, 0, 1, 58, 2 } });

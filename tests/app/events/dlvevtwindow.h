@@ -13,6 +13,7 @@
 #include "dlvplayer.h"
 #include "dlvtesthome.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QTest>
@@ -96,7 +97,7 @@ public:
             for (int s = 9 * 3600; s <= 9 * 3600 + 600; ++s) {
                 if (StdLevel(s) == 0.0)
                     continue;
-                a.push_back({ s / 3600, s % 3600 / 60, s % 60, StdLevel(s), StdLevel(s) + 6.0 });
+                a.push_back(PrfAt(s, StdLevel(s), StdLevel(s) + 6.0));
             }
             ASSERT_TRUE(WritePrfFile(sDay + sRun + ".PRF", a, false));
         }
@@ -106,9 +107,8 @@ public:
             ASSERT_TRUE(WriteEvtFile(sDay + sRun + ".EVT", run.nLead, run.aEvents));
             for (const TEvtRecord &r : run.aEvents) {
                 if (r.nRecording != 0)
-                    ASSERT_TRUE(
-                        WriteToneWav(sDay + sRun + QString::asprintf("E%03d.WAV", r.nRecording),
-                            run.flWavSeconds, 440));
+                    ASSERT_TRUE(WriteToneWav(sDay + RecordingFileName(run.nRun, r.nRecording),
+                        run.flWavSeconds, 440));
             }
         }
     }
@@ -134,6 +134,8 @@ public:
         QTest::mouseClick(Grid()->viewport(), btn, {}, CellCenter(nCol, nRow));
         QCoreApplication::processEvents();
     }
+    // Lets the double-click interval pass, so the next click is one of its own.
+    void WaitPastDoubleClick() const { QTest::qWait(QApplication::doubleClickInterval() + 50); }
     void ClickHeading(int nCol)
     {
         QHeaderView *pHead = Grid()->horizontalHeader();

@@ -141,14 +141,14 @@ TEST(EventList, EachClickOnAReportCellInvertsAndSaves)
             { "Event,Notes,Report", "08:59:30,,0", "09:00:08,,0", "09:01:00,,1", "09:02:00,,1" }));
     EXPECT_EQ(w.Grid()->MarkOf(2), 1);
     // A second, separate click on the same cell inverts and saves again.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     w.Click(4, 2);
     EXPECT_TRUE(w.Fs().aevt[1].bReport);
     EXPECT_EQ(w.Evtx().value(2), "09:00:08,,1");
     EXPECT_EQ(w.Grid()->MarkOf(2), 0);
 
     // A voice note's flag is inverted and saved too, though it shows no mark.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     w.Click(4, 1);
     EXPECT_TRUE(w.Fs().aevt[0].bReport);
     EXPECT_EQ(w.Evtx().value(1), "08:59:30,,1");
@@ -324,7 +324,7 @@ TEST(EventList, SelectionMovesTheMenusAndTheViews)
         { 3, true, true, true, "R001E002.WAV" },
     };
     for (const auto &c : cases) {
-        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        w.WaitPastDoubleClick();
         w.Click(0, c.nRow);
         EXPECT_EQ(w.form->iEvtSel, c.nRow - 1);
         EXPECT_EQ(w.form->menuCopyEvt->menuAction()->isEnabled(), c.bCopyEvt) << c.nRow;
@@ -346,7 +346,7 @@ TEST(EventList, RecordingThatCannotBeOpenedHidesThePlayer)
     QFile::remove(w.Day() + "R001E002.WAV");
     ASSERT_TRUE(w.Load());
     for (int nRow : { 2, 3 }) {
-        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        w.WaitPastDoubleClick();
         w.Click(0, nRow);
         EXPECT_FALSE(w.form->mplayer->isVisibleTo(w.form.get())) << nRow;
         EXPECT_FALSE(w.form->mplayer->IsOpen());
@@ -364,7 +364,7 @@ TEST(EventList, DayWithoutTimeHistoryShowsNoLevelsAndNoChart)
         EXPECT_EQ(w.Grid()->CellText(i, 2), QString()) << i;
     EXPECT_EQ(w.Grid()->CellText(1, 1), "6 s");
     for (int nRow : { 2, 3 }) {
-        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        w.WaitPastDoubleClick();
         w.Click(0, nRow);
         EXPECT_FALSE(w.form->chartEvt->isVisibleTo(w.form.get()));
         EXPECT_TRUE(w.form->mplayer->isVisibleTo(w.form.get())) << "recordings still play";

@@ -313,7 +313,7 @@ TEST(Playback, VoiceNotesAndDaysWithoutLevelsPlayWithoutACursor)
     EXPECT_EQ(pl->Position(), 300) << "a voice note's pause does not rewind";
 
     ASSERT_TRUE(w.Load(1));
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     w.Click(0, 3);
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
     EXPECT_EQ(pl->Mode(), TMPModes::mpPlaying);
@@ -335,7 +335,7 @@ TEST(Playback, DoubleClickPlaysTheSelectedItemFromItsStart)
     EXPECT_EQ(pl->Mode(), TMPModes::mpStopped);
     EXPECT_FALSE(w.form->timerWav->isActive());
 
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, w.CellCenter(0, 3));
     EXPECT_EQ(w.form->iEvtSel, 2);
     EXPECT_EQ(pl->Mode(), TMPModes::mpPlaying);
@@ -343,7 +343,7 @@ TEST(Playback, DoubleClickPlaysTheSelectedItemFromItsStart)
     EXPECT_TRUE(w.form->timerWav->isActive());
 
     // An item without recording: nothing plays.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, w.CellCenter(0, 4));
     EXPECT_EQ(w.form->iEvtSel, 3);
     EXPECT_EQ(pl->Mode(), TMPModes::mpNotReady);
@@ -384,7 +384,7 @@ TEST(Playback, ShowingAnotherItemStopsThePlaybackAndItsBar)
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
     pl->SetPosition(500);
     QTRY_COMPARE(w.RaisedBar(), 2);
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    w.WaitPastDoubleClick();
     w.Click(0, 2);
     EXPECT_EQ(pl->Mode(), TMPModes::mpStopped) << "the new recording is open, not playing";
     EXPECT_EQ(w.RaisedBar(), -1) << "the new chart has no bar";
@@ -445,18 +445,8 @@ protected:
         w.reset();
     }
 
-    // Waits (running the event loop) until pred is true or the time is up.
-    template <class F> bool WaitFor(F pred, int nMs = 20000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!pred()) {
-            if (t.elapsed() > nMs)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
-    }
+    // How long a QTest::qWaitFor here waits for the sound server.
+    static constexpr int kWaitMs = 20000;
 
     std::unique_ptr<TEvtWindow> w;
     TMediaPlayer *pl = nullptr;
@@ -469,8 +459,9 @@ protected:
 TEST_F(RealAudio, CursorCrossesTheEventAndLeavesWithinATickOfTheEnd)
 {
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return pl->Mode() == TMPModes::mpPlaying; }));
-    ASSERT_TRUE(WaitFor([&] { return !aTicks.empty() && !aTicks.back().bTimer; }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pl->Mode() == TMPModes::mpPlaying; }, kWaitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !aTicks.empty() && !aTicks.back().bTimer; }, kWaitMs))
         << "playback did not end";
 
     // While playing, every tick put the bar on the point of its position; the
@@ -502,28 +493,31 @@ TEST_F(RealAudio, CursorCrossesTheEventAndLeavesWithinATickOfTheEnd)
 TEST_F(RealAudio, PauseAndStopRewindSoPlayStartsFromTheBeginning)
 {
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return pl->Position() >= 300; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pl->Position() >= 300; }, kWaitMs));
     QTest::mouseClick(pl->btnPause, Qt::LeftButton);
-    EXPECT_TRUE(WaitFor([&] { return pl->Mode() == TMPModes::mpPaused; }));
-    EXPECT_TRUE(WaitFor([&] { return pl->Position() == 0; })) << "paused at " << pl->Position();
-    EXPECT_TRUE(WaitFor([&] { return w->RaisedBar() == 0; })) << "paused: the bar at the start";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pl->Mode() == TMPModes::mpPaused; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pl->Position() == 0; }, kWaitMs))
+        << "paused at " << pl->Position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->RaisedBar() == 0; }, kWaitMs))
+        << "paused: the bar at the start";
 
     aTicks.clear();
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(
-        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }, kWaitMs));
     EXPECT_LT(aTicks.back().nPos, 300 + 260) << "playing again from the start";
-    ASSERT_TRUE(WaitFor([&] { return pl->Position() >= 300; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pl->Position() >= 300; }, kWaitMs));
 
     QTest::mouseClick(pl->btnStop, Qt::LeftButton);
-    EXPECT_TRUE(WaitFor([&] { return pl->Mode() == TMPModes::mpStopped; }));
-    EXPECT_TRUE(WaitFor([&] { return pl->Position() == 0; })) << "stopped at " << pl->Position();
-    EXPECT_TRUE(WaitFor([&] { return !w->form->timerWav->isActive(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pl->Mode() == TMPModes::mpStopped; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pl->Position() == 0; }, kWaitMs))
+        << "stopped at " << pl->Position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->form->timerWav->isActive(); }, kWaitMs));
     EXPECT_EQ(w->RaisedBar(), -1);
     aTicks.clear();
     QTest::mouseClick(pl->btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(
-        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }, kWaitMs));
     EXPECT_LT(aTicks.back().nPos, 300 + 260);
     QTest::mouseClick(pl->btnStop, Qt::LeftButton);
 }
@@ -535,10 +529,10 @@ TEST_F(RealAudio, ClickAQuarterAlongPlaysFromOneFifthOfTheLength)
     const qint64 nTarget = nLength * 1 / 5;
     EXPECT_EQ(pl->Position(), nTarget);
     EXPECT_TRUE(w->form->timerWav->isActive());
-    ASSERT_TRUE(
-        WaitFor([&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !aTicks.empty() && aTicks.back().mode == TMPModes::mpPlaying; }, kWaitMs));
     // Playback goes on from there, not from the start.
-    ASSERT_TRUE(WaitFor([&] { return pl->Position() > nTarget; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pl->Position() > nTarget; }, kWaitMs));
     for (const TTick &t : aTicks) {
         if (t.mode == TMPModes::mpPlaying) {
             EXPECT_GE(t.nPos, nTarget - 20);

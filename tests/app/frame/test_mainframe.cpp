@@ -15,19 +15,14 @@
 
 using dlv::TCfg;
 using dlv::TformMain;
+using dlv::test::SettingsStore;
 using dlv::test::TTempHome;
 
 namespace {
 
-QSettings Store()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
-                     QStringLiteral("dlv"));
-}
-
 void StorePlacement(int x, int y, int cx, int cy, bool bMax)
 {
-    QSettings s = Store();
+    QSettings s = SettingsStore();
     s.setValue("xwin", x);
     s.setValue("ywin", y);
     s.setValue("cxwin", cx);
@@ -95,7 +90,7 @@ TEST(MainPlacement, FirstRunOpensAtTheDesignedPlace)
         EXPECT_FALSE(form.isMaximized());
     }
     // Closing in the normal state stores the window's outer placement.
-    QSettings s = Store();
+    QSettings s = SettingsStore();
     EXPECT_EQ(s.value("xwin").toInt(), 0);
     EXPECT_EQ(s.value("ywin").toInt(), 0);
     EXPECT_GE(s.value("cxwin").toInt(), 928);
@@ -127,7 +122,7 @@ TEST(MainPlacement, MaximisedCloseKeepsTheNormalPosition)
         EXPECT_TRUE(form.isMaximized());
         form.close();
     }
-    QSettings s = Store();
+    QSettings s = SettingsStore();
     EXPECT_EQ(s.value("xwin").toInt(), 1);
     EXPECT_EQ(s.value("ywin").toInt(), 1);
     EXPECT_EQ(s.value("cxwin").toInt(), 761);
@@ -223,7 +218,7 @@ TEST(MainMenus, CheckMarksFollowTheStoredRateAndLevel)
     for (const auto &c : cases) {
         TTempHome home;
         {
-            QSettings s = Store();
+            QSettings s = SettingsStore();
             s.setValue("prfper", c.nRate);
             s.setValue("evtparam", c.pszParam);
         }
@@ -247,6 +242,6 @@ TEST(MainExit, ExitClosesTheWindowAndSavesTheSettings)
         form.menuitemExit->trigger();
         EXPECT_FALSE(form.isVisible());
     }
-    EXPECT_EQ(Store().value("prfper").toInt(), 1);
-    EXPECT_EQ(Store().value("evtparam").toString(), "laeq");
+    EXPECT_EQ(SettingsStore().value("prfper").toInt(), 1);
+    EXPECT_EQ(SettingsStore().value("evtparam").toString(), "laeq");
 }

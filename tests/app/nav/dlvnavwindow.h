@@ -8,10 +8,10 @@
 #include "dlvchartprf.h"
 #include "dlvfilesys630.h"
 #include "dlvmain.h"
-#include "dlvmessages.h"
 #include "dlvmeterfiles.h"
 #include "dlvplayer.h"
 #include "dlvtesthome.h"
+#include "dlvtestmessages.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -83,7 +83,7 @@ public:
                 for (int s = run.nFrom; s <= run.nTo; ++s) {
                     const double fl = run.fnLevel(s);
                     if (!std::isnan(fl))
-                        a.push_back({ s / 3600, s % 3600 / 60, s % 60, fl, fl + 5.0 });
+                        a.push_back(PrfAt(s, fl, fl + 5.0));
                 }
                 ASSERT_TRUE(WritePrfFile(sRun + ".PRF", a, false));
             }
@@ -106,8 +106,7 @@ public:
     void Open(const QString &sLastMeter = QString(), int nRate = 300)
     {
         {
-            QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
-                QStringLiteral("dlv"));
+            QSettings s = SettingsStore();
             s.setValue(QStringLiteral("basedir"), m_sBase);
             s.setValue(QStringLiteral("lastslm"), sLastMeter);
             s.setValue(QStringLiteral("prfper"), nRate);
@@ -174,24 +173,6 @@ public:
 
 private:
     QString m_sBase;
-};
-
-// Records the error message boxes of one test instead of failing it; the
-// failing hook of the test main comes back at the end.
-class TExpectMessages
-{
-public:
-    TExpectMessages()
-    {
-        SetMessageHook([this](const QString &s) { slMessages << s; });
-    }
-    ~TExpectMessages()
-    {
-        SetMessageHook([](const QString &s) {
-            ADD_FAILURE() << "unexpected error message box: " << s.toStdString();
-        });
-    }
-    QStringList slMessages;
 };
 
 } // namespace dlv::test

@@ -2,6 +2,7 @@
 // chart's period levels of a day written by the meter-file writers.
 #include "dlvcli.h"
 #include "dlvmeterfiles.h"
+#include "dlvtestcli.h"
 #include "dlvtesthome.h"
 #include "dlvutils.h"
 
@@ -16,22 +17,18 @@ namespace {
 const QString kMeter = QStringLiteral("1234567");
 const QString kDate = QStringLiteral("20160315");
 
-struct TCliResult
+struct TCliLines
 {
     int nRc = -1;
     QStringList slOut;
     QString sErr;
 };
 
-TCliResult RunCli(const QStringList &slArgs)
+// RunCli with the output as lines (each must end with a line feed).
+TCliLines RunCliLines(const QStringList &slArgs)
 {
-    TCliResult r;
-    QString sOut;
-    QTextStream out(&sOut), err(&r.sErr);
-    r.nRc = cli::Run(slArgs, out, err);
-    out.flush();
-    err.flush();
-    r.slOut = sOut.split(QLatin1Char('\n'));
+    const test::TCliResult res = test::RunCli(slArgs);
+    TCliLines r { res.nRc, res.sOut.split(QLatin1Char('\n')), res.sErr };
     EXPECT_EQ(r.slOut.last(), QString()) << "every line ends with a line feed";
     r.slOut.removeLast();
     return r;
@@ -55,10 +52,10 @@ public:
             if (s >= 8 * 3600 + 2 && s < 8 * 3600 + 10)
                 continue;
             const double fl = s < 8 * 3600 + 2 ? 70.0 : 60.0;
-            a.push_back({ s / 3600, s / 60 % 60, s % 60, fl, fl });
+            a.push_back(PrfAt(s, fl, fl));
         }
         for (int s = 9 * 3600; s < 9 * 3600 + 600; ++s)
-            a.push_back({ s / 3600, s / 60 % 60, s % 60, 45.25, 50.0 });
+            a.push_back(PrfAt(s, 45.25, 50.0));
         EXPECT_TRUE(WritePrfFile(sDay + "R001.PRF", a, false));
     }
     QString Dir() const { return m_dir.path() + '/'; }
@@ -100,7 +97,7 @@ TEST(CliLevels, OneLinePerPointAtEveryRate)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.slRate.join(' ').toStdString());
-        const TCliResult r = RunCli(day.Args(c.slRate));
+        const TCliLines r = RunCliLines(day.Args(c.slRate));
         EXPECT_EQ(r.nRc, cli::kExitOk) << r.sErr.toStdString();
         ASSERT_EQ(r.slOut.size(), c.nLines);
         for (size_t i = 0; i < c.aAt.size(); ++i)
@@ -138,7 +135,7 @@ TEST(CliLevels, UsageErrorsAndMissingDay)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.why);
-        const TCliResult r = RunCli(c.slArgs);
+        const TCliLines r = RunCliLines(c.slArgs);
         EXPECT_EQ(r.nRc, c.nRc);
         EXPECT_TRUE(r.slOut.isEmpty());
         EXPECT_FALSE(r.sErr.isEmpty());
